@@ -1,0 +1,319 @@
+#include "scan/scan_thread.h"
+
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/check_log.h"
+#include "app/command_line.h"
+#include "app/messages.h"
+#include "app/tweaks.h"
+#include "extlib/kit_library.h"
+#include "extlib/probex_library.h"
+#include "platform/machine.h"
+
+namespace vx {
+
+namespace {
+
+constexpr char kEventSource[] = "Quarnel";
+constexpr char kProgramVersion[] = "1.6.0";
+constexpr char kProgramBuild[] = "20080604";
+constexpr int kBuiltInProgressUnits = 29;
+constexpr size_t kShortcutFieldLimit = 510;
+
+std::string ErrorText(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+// Include files are host files; their names may carry either separator.
+std::string HostFileName(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Runs a handler whose failures must not disturb the scan.
+void Swallow(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+TScanThread::TScanThread() = default;
+
+TScanThread::~TScanThread() {
+  // The worker uses the fields below; it must be gone before they are.
+  WaitFor();
+}
+
+// ---- Events and notices
+
+void TScanThread::SetState(int state) {
+  State = static_cast<uint8_t>(state);
+  if (!OnStateChange) return;
+  Swallow([&] { Synchronize([&] { OnStateChange(*this, state); }); });
+}
+
+void TScanThread::SetStatus(int kind, const std::string& text) {
+  if (kind == 3) StatusProduct = text;
+  if (!OnStatus) return;
+  Synchronize([&] { OnStatus(*this, kind, text); });
+}
+
+void TScanThread::AdvanceProgress(int32_t n) {
+  ProgressPosition += n;
+  if (!OnProgress) return;
+  int32_t position = ProgressPosition;
+  int32_t total = ProgressTotal;
+  Swallow([&] { Synchronize([&] { OnProgress(*this, 0, position, total); }); });
+}
+
+void TScanThread::ReportSectionTime(const std::string& name, TDateTime duration) {
+  if (!OnSectionTime) return;
+  Swallow([&] { Synchronize([&] { OnSectionTime(*this, name, duration); }); });
+}
+
+void TScanThread::ShowWarningBox(const std::string& text) {
+  WarningBoxText = text;
+  Synchronize([&] {
+    const TCommandLine& command_line = ProcessCommandLine();
+    if (command_line.HasSwitch("silent") || command_line.HasSwitch("taskbarhide")) return;
+    if (HasCurrentMachine()) CurrentMachine().WarningBox(WarningBoxText, kEventSource);
+  });
+}
+
+void TScanThread::ShowErrorNotice(const std::string& title, const std::string& text) {
+  Synchronize([&] { AddNotice(title, text, ErrorNoticeKind == 0 ? srsError : srsDone); });
+}
+
+bool TScanThread::RunAdvancedCheck(const std::string& file_name,
+                                   const std::string& parameters) {
+  TProbexLibrary* library = ProbexLibrary();
+  if (!library || !library->AdvancedCheckReady()) return false;
+  return library->AdvancedCheck(file_name, parameters);
+}
+
+void TScanThread::ResolveShortcut(const std::string& shortcut_file, std::string* target,
+                                  std::string* arguments) {
+  target->clear();
+  arguments->clear();
+  Synchronize([&] {
+    TShortcutInfo info;
+    if (!HasCurrentMachine() || !CurrentMachine().ReadShortcut(shortcut_file, &info)) return;
+    *target = info.target.substr(0, kShortcutFieldLimit);
+    *arguments = info.arguments.substr(0, kShortcutFieldLimit);
+  });
+}
+
+std::string TScanThread::SourceName() const {
+  std::string name = HostFileName(CurrentIncludeFile);
+  size_t dot = name.find('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void TScanThread::WriteLog(const std::string& text, bool overwrite) {
+  WriteCheckLog(CheckLogName, text, overwrite, HasOption(soLogUse));
+}
+
+// ---- The check
+
+void TScanThread::Execute() {
+  try {
+    RunCheck();
+  } catch (...) {
+    std::string text = std::string("Version: ") + kProgramVersion + " \r\nBuild: " +
+                       kProgramBuild + "\r\nException: " + ErrorText(std::current_exception());
+    try {
+      if (HasCurrentMachine()) CurrentMachine().EventLogError(kEventSource, text);
+    } catch (...) {
+    }
+  }
+}
+
+void TScanThread::PrepareUserLists() {
+  UserKeyNames.Clear();
+  RevisionProducts.Clear();
+  try {
+    if (HasCurrentMachine()) {
+      std::unique_ptr<TRegKey> users = CurrentMachine().OpenKey(kHkeyUsers, "", TRegView::rv32);
+      if (users) UserKeyNames.Assign(users->SubKeyNames());
+    }
+  } catch (...) {
+    UserKeyNames.Clear();
+  }
+  try {
+    std::filesystem::path revision = std::filesystem::path(AppPath) / "Includes" / "Revision.qrs";
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(revision, ec)) {
+      std::ifstream in(revision, std::ios::binary);
+      std::stringstream text;
+      text << in.rdbuf();
+      RevisionProducts.SetText(text.str());
+    }
+  } catch (...) {
+    RevisionProducts.Clear();
+  }
+}
+
+void TScanThread::RunCheck() {
+  SkipCounter = 0;
+  SetState(ssUnknown);
+  StartTime = Now();
+  ProblemCount = 0;
+
+  std::string library_dir = LibraryDir.empty() ? AppPath : LibraryDir;
+  LoadProbexLibrary((std::filesystem::path(library_dir) / "probex.dll").string(),
+                    [this](const std::string& text, const std::string& caption) {
+                      Synchronize([&] {
+                        if (HasCurrentMachine()) CurrentMachine().WarningBox(text, caption);
+                      });
+                    });
+
+  PrepareUserLists();
+
+  ProgressPosition = 0;
+  ProgressTotal = kBuiltInProgressUnits;
+  SpywareFound = false;
+  TracksFound = false;
+
+  CheckLogName = HasOption(soLogDetails)
+                     ? "Checks." + FormatDateTime("yymmdd-hhnn", Now()) + ".log"
+                     : std::string("Checks.log");
+  WriteLog("##### check started #####", HasOption(soLogOverwrite));
+  WriteLog(std::string("### Version: ") + kProgramVersion);
+  WriteLog("### Date: " + FormatDateTime("c", Now()));
+
+  if (!ReadTweakBool("DisableHintOfTheDay", false)) {
+    AddNotice(GetMessageText(msgHintOfTheDayMain), GetMessageText(msgHintOfTheDayProductInfo),
+              srsStatus);
+  }
+
+  if (OnFilesets) {
+    Swallow([&] {
+      Synchronize([&] {
+        OnFilesets(*this, TimeEstimate, ProgressTotal, DetectionFiles, UsageTrackFiles);
+      });
+    });
+  }
+
+  SetStatus(2, FormatDateTime("nn:ss", TimeEstimate));
+  SetStatus(0, "Unknown");
+
+  if (Steps.ServiceCheck) Steps.ServiceCheck(*this);
+
+  SetStatus(0, GetMessageText(msgProgress1));
+  WriteLog("##### checking bots #####");
+  SetState(ssScanningSpyware);
+
+  try {
+    RunDetectionPass();
+  } catch (...) {
+    ShowErrorNotice(GetMessageText(msgScanSearchException),
+                    StatusProduct + " (" + ErrorText(std::current_exception()) + ")");
+  }
+
+  if (HasOption(soDoTracks)) {
+    SetStatus(0, GetMessageText(msgProgress3));
+    WriteLog("##### checking usage tracking #####");
+    SetState(ssScanningTracks);
+    try {
+      CurrentCategory = mtUsageTracking;
+      if (Steps.ScanUsageTracks) {
+        Steps.ScanUsageTracks(*this);
+      } else {
+        RunUsageTrackFiles();
+      }
+    } catch (...) {
+      ShowErrorNotice(GetMessageText(msgScanSearchException),
+                      StatusProduct + " (" + ErrorText(std::current_exception()) + ")");
+    }
+  }
+
+  if (HasOption(soDoSpyware) && !SpywareFound) {
+    AddNotice(GetMessageText(msgSystemClear), GetMessageText(msgSystemNoQuarnels), srsDone);
+  }
+  if (HasOption(soDoTracks) && !TracksFound) {
+    AddNotice(GetMessageText(msgSystemClear), GetMessageText(msgSystemNoTracks), srsDone);
+  }
+
+  WriteLog("##### check finished #####");
+  EndTime = Now();
+  Results.Duration = EndTime - StartTime;
+
+  SetStatus(0, std::to_string(ProblemCount) + " " + GetMessageText(msgScanProblemsFound) +
+                   " (" + FormatDateTime("nn:ss", EndTime - StartTime) + ")");
+  SetStatus(2, "00:00");
+
+  SetState(ssScanFinished);
+  if (OnSummary) {
+    bool spyware = SpywareFound;
+    bool tracks = TracksFound;
+    Synchronize([&] { OnSummary(*this, spyware, tracks); });
+  }
+}
+
+void TScanThread::RunDetectionPass() {
+  CurrentCategory = mtQuarnel;
+  CurrentIncludeFile = "Spyware";
+  TDateTime pass_start = Now();
+
+  if (Steps.BuiltInChecks) Steps.BuiltInChecks(*this);
+  KitRASInstalled();
+  TDateTime before_files = Now() - pass_start;
+
+  if (Steps.InterpretIncludeFile) {
+    for (int i = 0; i < DetectionFiles.Count(); ++i) {
+      const std::string file = DetectionFiles[i];
+      try {
+        TDateTime duration = Steps.InterpretIncludeFile(*this, file, mtQuarnel);
+        ReportSectionTime(HostFileName(file), duration);
+      } catch (...) {
+        WarningBoxText = file + " (" + ErrorText(std::current_exception()) + ")";
+        ShowWarningBox(WarningBoxText);
+      }
+    }
+  }
+
+  TDateTime after_files = Now();
+  if (Steps.DeferredRules) Steps.DeferredRules(*this);
+  SetStatus(0, GetMessageText(msgPleaseWaitDownloadDirs));
+  if (Steps.DownloadScan) Steps.DownloadScan(*this);
+  ReportSectionTime(GetMessageText(msgInternal1), before_files + (Now() - after_files));
+
+  if (Steps.CheckBrowserData) {
+    try {
+      Steps.CheckBrowserData(*this);
+    } catch (...) {
+    }
+  }
+}
+
+void TScanThread::RunUsageTrackFiles() {
+  CurrentIncludeFile = "Usage Tracks";
+  TDateTime start = Now();
+  TDateTime own_checks = Now() - start;
+  if (Steps.InterpretIncludeFile) {
+    for (int i = 0; i < UsageTrackFiles.Count(); ++i) {
+      const std::string file = UsageTrackFiles[i];
+      try {
+        TDateTime duration = Steps.InterpretIncludeFile(*this, file, mtUsageTracking);
+        ReportSectionTime(HostFileName(file), duration);
+      } catch (const std::exception& e) {
+        ShowWarningBox(file + " (" + e.what() + ")");
+      }
+    }
+  }
+  ReportSectionTime(GetMessageText(msgInternal3), own_checks);
+}
+
+}  // namespace vx

@@ -21,6 +21,15 @@ class TNoticeMachine : public TMachine {
   std::vector<Notice> warnings;
   std::vector<Notice> event_log;
 
+  // The scan thread's own warning boxes (not the library loader's).
+  std::vector<Notice> ScanWarnings() const {
+    std::vector<Notice> boxes;
+    for (const Notice& n : warnings) {
+      if (n.caption == "Quarnel") boxes.push_back(n);
+    }
+    return boxes;
+  }
+
   std::unique_ptr<TRegKey> OpenKey(uint32_t, std::string_view, TRegView) override { return nullptr; }
   std::unique_ptr<TRegKey> CreateKey(uint32_t, std::string_view, TRegView) override { return nullptr; }
   bool DeleteKey(uint32_t, std::string_view, TRegView) override { return false; }

@@ -164,9 +164,10 @@ TEST_F(ScanThreadTest, AFailingIncludeFileShowsAWarningAndTheNextFileStillRuns) 
   };
   Run(t);
 
-  ASSERT_EQ(machine_->warnings.size(), 1u);
-  EXPECT_EQ(machine_->warnings[0].text, "/inc/bad.qri (broken line)");
-  EXPECT_EQ(machine_->warnings[0].thread, std::this_thread::get_id());
+  std::vector<TNoticeMachine::Notice> boxes = machine_->ScanWarnings();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "/inc/bad.qri (broken line)");
+  EXPECT_EQ(boxes[0].thread, std::this_thread::get_id());
   int bad = 0, good = 0;
   for (const std::string& line : record.lines) {
     bad += line == "section bad.qri";
@@ -187,7 +188,7 @@ TEST_F(ScanThreadTest, SilentAndTaskbarhideSuppressWarningBoxes) {
       throw std::runtime_error("broken");
     };
     Run(t);
-    EXPECT_TRUE(machine_->warnings.empty()) << sw;
+    EXPECT_TRUE(machine_->ScanWarnings().empty()) << sw;
   }
 }
 

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/console.h"
+#include "app/help_text.h"
+#include "e2e/program_run.h"
+
+namespace vx {
+namespace {
+
+using testing::TInstallation;
+using testing::TProgramResult;
+
+const std::string kExamples = std::string(VX_SOURCE_DIR) + "/examples";
+const std::string kDemoUserLine =
+    "o user: Alice (S-1-5-21-3623811015-3361044348-30300820-1001)\n";
+
+std::string Banner() {
+  std::string out;
+  TConsole console(&out, 80);
+  WriteProgramBanner(console);
+  return out;
+}
+
+std::string Body(const TProgramResult& result) {
+  std::string banner = Banner();
+  EXPECT_EQ(result.output.substr(0, banner.size()), banner);
+  return result.output.substr(std::min(banner.size(), result.output.size()));
+}
+
+std::string Padded(std::string text) {
+  text.resize(79, ' ');
+  return text + "\n";
+}
+
+TEST(ProgramTest, HelpNeedsNeitherImageNorLibraries) {
+  TInstallation install;
+  install.Remove("probex.dll");
+  TProgramResult result = install.Run({"-help", "/createtxtreport"}, kExamples);
+  EXPECT_EQ(result.exit_code, 0);
+  std::string help;
+  TConsole console(&help, 80);
+  WriteHelp(console);
+  EXPECT_EQ(Body(result), help);
+}
+
+TEST(ProgramTest, ARunWithoutAnImageSaysHowToNameOne) {
+  TInstallation install;
+  TProgramResult result = install.Run({"/createtxtreport"}, kExamples);
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_EQ(Body(result),
+            "! No Windows installation named: give its system volume with /image=DIR (see "
+            "/help).\n");
+}
+
+TEST(ProgramTest, EachMissingCompanionLibraryEndsTheRunWithCodeTwo) {
+  struct Case {
+    const char* removed;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"probex.dll", "! probex.dll missing, exiting!\n"},
+      {"kitlib.dll", "! kitlib.dll missing, exiting!\n"},
+  };
+  for (const Case& c : cases) {
+    TInstallation install;
+    ASSERT_TRUE(install.Has("probex.dll") && install.Has("kitlib.dll"))
+        << "the build has no companion libraries";
+    install.Remove(c.removed);
+    TProgramResult result = install.Run({"/image=demo-image"}, kExamples);
+    EXPECT_EQ(result.exit_code, 2) << c.removed;
+    EXPECT_EQ(Body(result), "o image: demo-image\n" + kDemoUserLine + c.line) << c.removed;
+  }
+  // Both missing: only the first is named.
+  TInstallation install;
+  install.Remove("probex.dll");
+  install.Remove("kitlib.dll");
+  TProgramResult result = install.Run({"/image=demo-image"}, kExamples);
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_EQ(result.output.find("kitlib.dll missing"), std::string::npos);
+}
+
+// The bundled demo, laid out as scripts/demo.sh lays it out.
+TEST(ProgramTest, TheDemoImageScan) {
+  TInstallation install;
+  std::filesystem::copy_file(kExamples + "/vexascan.ini", install.Dir().Path("vexascan.ini"));
+  std::filesystem::copy(kExamples + "/Includes", install.Dir().Path("Includes"),
+                        std::filesystem::copy_options::recursive);
+  TProgramResult result = install.Run({"/image=demo-image"}, kExamples);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(Body(result),
+            "o image: demo-image\n" + kDemoUserLine + "o Unknown.\n" +
+                Padded("\ro Hint of the Day") + "o Scanning spyware...\n" +
+                Padded("\ro Quarnel took 00:00:00") + "o Scanning usage tracks...\n" +
+                Padded("\ro Usage Tracking took 00:00:00") + Padded("\ro Congratulations!") +
+                Padded("\ro Congratulations!") + "o Scan finished.\n" +
+                "+ No spyware found.\n+ No usage tracks found.\n" +
+                "o the scan took 00:00:00\n" +
+                "o Fixing is not allowed in the special version.\n");
+}
+
+}  // namespace
+}  // namespace vx

@@ -1,6 +1,6 @@
 #include "rules/include_file.h"
 
-#include <stdexcept>
+#include "base/error.h"
 #include <utility>
 
 #include "base/ansi_text.h"
@@ -21,7 +21,7 @@ bool ReadRawLines(const std::string& file_name, TStringList* lines) {
   std::string bytes;
   THostRead r = ReadHostFile(file_name, &bytes);
   if (r == THostRead::hrMissing) return false;
-  if (r == THostRead::hrFailed) throw std::runtime_error("Cannot read " + file_name);
+  if (r == THostRead::hrFailed) throw EVxError("Cannot read " + file_name);
   if (IsContainer(bytes)) {
     std::string text;
     if (UnpackContainer(bytes, &text)) {
@@ -67,7 +67,7 @@ void TIncludeFile::ReadLines(const std::string& file_name, TStringList* target) 
   std::string bytes;
   THostRead r = ReadHostFile(file_name, &bytes);
   if (r == THostRead::hrMissing) return;
-  if (r == THostRead::hrFailed) throw std::runtime_error("Cannot read " + file_name);
+  if (r == THostRead::hrFailed) throw EVxError("Cannot read " + file_name);
   target->Clear();
   if (IsContainer(bytes)) {
     // A container's lines are used as they come out, without line decoding.
@@ -80,7 +80,7 @@ void TIncludeFile::ReadLines(const std::string& file_name, TStringList* target) 
     std::string decoded;
     for (int i = 0; i < lines.Count(); ++i) {
       if (!DecodeIncludeLine(lines[i], &decoded)) {
-        throw std::runtime_error(file_name + ": line " + IntToStr(i + 1) +
+        throw EVxError(file_name + ": line " + IntToStr(i + 1) +
                                  " is not valid Base64");
       }
       lines.SetString(i, std::move(decoded));

@@ -18,7 +18,7 @@ class TIncludeFile : public TObject {
 
   // Replaces `target`'s content with the decoded lines of `file_name`. A
   // missing file leaves `target` alone; a damaged container gives no lines.
-  // Throws std::runtime_error when a "#%" line is not Base64 or the file
+  // Throws EVxError when a "#%" line is not Base64 or the file
   // cannot be read: the caller treats the whole file as unreadable.
   void ReadLines(const std::string& file_name, TStringList* target);
 

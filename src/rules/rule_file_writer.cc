@@ -1,6 +1,6 @@
 #include "rules/rule_file_writer.h"
 
-#include <stdexcept>
+#include "base/error.h"
 
 #include "base/ansi_text.h"
 #include "rules/include_codec.h"
@@ -57,7 +57,7 @@ std::string EncodeRuleText(std::string_view plain, TLineForm form) {
       if (form == TLineForm::lfScrambled) {
         std::string coded = ScrambleLine(body);
         if (coded.find_first_of("\r\n") != std::string::npos) {
-          throw std::runtime_error(LineError(
+          throw EVxError(LineError(
               number, "holds a control character that the scrambled form cannot carry; "
                       "use the encrypted form"));
         }
@@ -83,7 +83,7 @@ std::string DecodeRuleText(std::string_view encoded) {
                  (line.starts_with(fmt::kScrambledMarker) || line.starts_with(fmt::kEncryptedMarker));
     if (coded) {
       if (!DecodeIncludeLine(line, &decoded)) {
-        throw std::runtime_error(LineError(number, "is not valid Base64"));
+        throw EVxError(LineError(number, "is not valid Base64"));
       }
       out.append(decoded, fmt::kCodedPrefixLength, std::string::npos);
     } else {
@@ -97,13 +97,13 @@ std::string DecodeRuleText(std::string_view encoded) {
 std::string DecodeAnyRuleFile(std::string_view file_bytes) {
   if (IsContainer(file_bytes)) {
     std::string text;
-    if (!UnpackContainer(file_bytes, &text)) throw std::runtime_error("damaged container");
+    if (!UnpackContainer(file_bytes, &text)) throw EVxError("damaged container");
     return text;
   }
   if (IsCompressedInfo(file_bytes)) {
     bool complete = false;
     std::string text = DecompressInfo(file_bytes, &complete);
-    if (!complete) throw std::runtime_error("damaged compressed information file");
+    if (!complete) throw EVxError("damaged compressed information file");
     return text;
   }
   return DecodeRuleText(file_bytes);

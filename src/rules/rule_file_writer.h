@@ -23,12 +23,12 @@ namespace vx {
 
 enum class TLineForm { lfScrambled, lfEncrypted };
 
-// Throws std::runtime_error naming the line when a line cannot be carried by
+// Throws EVxError naming the line when a line cannot be carried by
 // the form: scrambling a line holding the bytes 11, 12, 14 or 15 (or a lone
 // CR) would put a line break into the stored line.
 std::string EncodeRuleText(std::string_view plain, TLineForm form);
 
-// Throws std::runtime_error naming the line for a "#%" line that is not
+// Throws EVxError naming the line for a "#%" line that is not
 // Base64.
 std::string DecodeRuleText(std::string_view encoded);
 

@@ -30,15 +30,23 @@ bool TProblemInfoList::LoadInformation(const std::string& file_name,
     item->ini_filename_ = file_name;
     item->key_ = section;
     item->language_ = language;
-    item->company_ = ini.ReadString(section, "Company", "-");
-    item->company_url_ = ini.ReadString(section, "CompanyURL", "-");
-    item->company_product_url_ = ini.ReadString(section, "CompanyProductURL", "-");
-    item->company_privacy_url_ = ini.ReadString(section, "CompanyPrivacyURL", "-");
-    item->description_ = DecodeLineBreaks(ini.ReadString(section, "Description", "-"));
-    item->functionality_ = DecodeLineBreaks(ini.ReadString(section, "Functionality", "-"));
-    item->privacy_ = DecodeLineBreaks(ini.ReadString(section, "Privacy", "-"));
-    item->threat_ = ini.ReadString(section, "Threat", "-");
-    item->product_ = ini.ReadString(section, "Product", "");
+    // One section lookup per item: the INI file finds sections by a linear
+    // search, and a large information file has thousands of them.
+    TStringList values;
+    ini.ReadSectionValues(section, &values);
+    auto read = [&values](const char* key, const char* def) {
+      int index = values.IndexOfName(key);
+      return index < 0 ? std::string(def) : values.ValueFromIndex(index);
+    };
+    item->company_ = read("Company", "-");
+    item->company_url_ = read("CompanyURL", "-");
+    item->company_product_url_ = read("CompanyProductURL", "-");
+    item->company_privacy_url_ = read("CompanyPrivacyURL", "-");
+    item->description_ = DecodeLineBreaks(read("Description", "-"));
+    item->functionality_ = DecodeLineBreaks(read("Functionality", "-"));
+    item->privacy_ = DecodeLineBreaks(read("Privacy", "-"));
+    item->threat_ = read("Threat", "-");
+    item->product_ = read("Product", "");
     if (item->product_.empty() || item->product_ == "-") item->product_ = section;
     item->loaded_ = true;
     items_.push_back(std::move(item));

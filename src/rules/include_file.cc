@@ -1,9 +1,9 @@
 #include "rules/include_file.h"
 
-#include "base/error.h"
 #include <utility>
 
 #include "base/ansi_text.h"
+#include "base/error.h"
 #include "rules/host_file.h"
 #include "rules/include_codec.h"
 #include "rules/include_format.h"
@@ -41,11 +41,11 @@ bool ParseIncludeHeaderLine(const std::string& line, TStringList* pairs, int* co
   if (line.empty() || !line.starts_with(fmt::kHeaderPrefix)) return false;
   if (line.starts_with(fmt::kCountPrefix)) {
     // Read after "// count:" itself rather than after a fixed ten characters,
-    // so that "// count:250" announces 250 and not 50.
+    // so that "// count:250" announces 250 and not 50. A negative count
+    // would shrink the progress total and counts as no number.
     int32_t value = 0;
-    *count = TryStrToInt(Trim(std::string_view(line).substr(fmt::kCountPrefix.size())), &value)
-                 ? value
-                 : 0;
+    bool valid = TryStrToInt(Trim(std::string_view(line).substr(fmt::kCountPrefix.size())), &value);
+    *count = valid && value > 0 ? value : 0;
     return true;
   }
   if (line.starts_with(fmt::kKeyLinePrefix)) {

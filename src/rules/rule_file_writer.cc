@@ -1,8 +1,7 @@
 #include "rules/rule_file_writer.h"
 
-#include "base/error.h"
-
 #include "base/ansi_text.h"
+#include "base/error.h"
 #include "rules/include_codec.h"
 #include "rules/include_format.h"
 

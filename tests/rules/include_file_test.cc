@@ -82,6 +82,7 @@ TEST(IncludeFileTest, CountLineVariants) {
   for (const Case& c : std::vector<Case>{{"// count: 250", 250},
                                          {"// count:250", 250},
                                          {"// count: many", 0},
+                                         {"// count: -3", 0},
                                          {"// count:", 0},
                                          {"// counted: 5", 0}}) {
     WriteBytes(dir / "a.qri", "// first\n" + c.header + "\n:: P\n");

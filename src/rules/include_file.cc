@@ -79,7 +79,11 @@ void TIncludeFile::ReadLines(const std::string& file_name, TStringList* target) 
     bytes.clear();
     std::string decoded;
     for (int i = 0; i < lines.Count(); ++i) {
-      if (!DecodeIncludeLine(lines[i], &decoded)) {
+      const std::string& line = lines[i];
+      if (!line.starts_with(fmt::kScrambledMarker) && !line.starts_with(fmt::kEncryptedMarker)) {
+        continue;  // most lines are plain and stay as they are
+      }
+      if (!DecodeIncludeLine(line, &decoded)) {
         throw EVxError(file_name + ": line " + IntToStr(i + 1) +
                                  " is not valid Base64");
       }

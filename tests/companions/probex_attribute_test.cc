@@ -36,6 +36,9 @@ TEST_F(ProbexAttributeTest, NamesAndPlaces) {
       {"filepath=C:\\Program Files\\Acme", false},
   };
   for (const auto& c : cases) EXPECT_EQ(c.holds, Check(kTool, c.params)) << c.params;
+  // Accented letters fold as the Windows-1252 locale folds them.
+  EXPECT_TRUE(Check("C:\\Data\\\xDC" "bung.exe", "filename=\xFC" "BUNG.EXE"));
+  EXPECT_FALSE(Check("C:\\Data\\\xDC" "bung.exe", "filename=\xFD" "BUNG.EXE"));
 }
 
 TEST_F(ProbexAttributeTest, SizeInBytesUnderBothNames) {

@@ -15,9 +15,10 @@ namespace vx::companion {
 namespace {
 
 // The environment lives as long as the library stays loaded; rule lines
-// share it from one check to the next.
+// share it from one check to the next. The lock is recursive so that a host
+// callback reading the environment during a check cannot deadlock.
 struct TProbexState {
-  std::mutex lock;
+  std::recursive_mutex lock;
   TProbexEnvironment environment;
 };
 
@@ -35,7 +36,7 @@ int64_t NowUnix() {
 uint8_t Check(const char* file, const char* params) {
   try {
     TProbexState& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     return RunAdvancedCheck(file != nullptr ? file : "", params != nullptr ? params : "",
                             &state.environment, NowUnix())
                ? 1
@@ -73,7 +74,7 @@ VX_COMPANION_EXPORT void SetMBoxHandle(void* /*window*/) {}
 VX_COMPANION_EXPORT int32_t GetEnvironmentSize(void) {
   try {
     auto& state = vx::companion::State();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     const size_t size = state.environment.Text().size();
     return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
   } catch (...) {
@@ -85,7 +86,7 @@ VX_COMPANION_EXPORT uint8_t GetEnvironmentText(char* buffer, int32_t* length) {
   try {
     if (length == nullptr) return 0;
     auto& state = vx::companion::State();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     const std::string text = state.environment.Text();
     if (buffer == nullptr || *length < 0 || text.size() > static_cast<size_t>(*length)) {
       *length = text.size() > INT32_MAX ? INT32_MAX : static_cast<int32_t>(text.size());

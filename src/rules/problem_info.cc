@@ -8,9 +8,14 @@
 
 namespace vx {
 
+namespace {
+
+// Every "%0D%0A" becomes CR LF.
 std::string DecodeLineBreaks(const std::string& text) {
   return StringReplaceAll(text, "%0D%0A", "\r\n");
 }
+
+}  // namespace
 
 bool TProblemInfoList::LoadInformation(const std::string& file_name,
                                        const std::string& language) {

@@ -68,9 +68,6 @@ class TProblemInfoManager : public TObject {
   TProblemInfoList list_;
 };
 
-// Every "%0D%0A" becomes CR LF.
-std::string DecodeLineBreaks(const std::string& text);
-
 }  // namespace vx
 
 #endif  // VX_RULES_PROBLEM_INFO_H_

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "base/ansi_text.h"
+#include "match/path_variables.h"
+#include "platform/machine.h"
+
 namespace vx {
 
 std::string FixTypeText(TQuarnelFixType fix_type) {
@@ -64,6 +68,23 @@ void TMyScanResult::Assign(const TMyScanResult& source) {
 
 std::string TMyScanResult::GetDisplayName() const {
   return FullKey.empty() ? std::string("TMyScanResult") : FullKey;
+}
+
+bool TMyScanResult::NeedsAdminRightsToFix() const {
+  if (FixType >= ftRegistryValue && FixType <= ftRegistryRemove) {
+    return RootKey == kHkeyLocalMachine;
+  }
+  if ((FixType >= ftFile && FixType <= ftMoveFile) ||
+      (FixType >= ftIniChange && FixType <= ftIniRemove)) {
+    TStringList windows_dirs;
+    SolvePathAll("<$WINDIR>\\", &windows_dirs);
+    for (int i = 0; i < windows_dirs.Count(); ++i) {
+      // An unresolved variable must not make every path a Windows path.
+      if (windows_dirs[i].size() > 1 && AnsiStartsText(windows_dirs[i], Path)) return true;
+    }
+    return false;
+  }
+  return FixType >= ftRASEntry && FixType <= ftUninstaller;
 }
 
 TMyScanResult* TMyScanResultsList::AddResult() {

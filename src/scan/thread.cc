@@ -17,6 +17,12 @@ void TThread::Start() {
 }
 
 void TThread::Run() {
+  {
+    // Set here rather than read from worker_, which Start may still be
+    // assigning while the worker already runs.
+    std::lock_guard<std::mutex> lock(mutex_);
+    worker_id_ = std::this_thread::get_id();
+  }
   if (idle_priority_) {
     // Linux keeps a nice value per thread; 19 is the idle end of the scale.
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
@@ -32,7 +38,8 @@ void TThread::Run() {
 }
 
 bool TThread::OnWorker() const {
-  return started_ && std::this_thread::get_id() == worker_.get_id();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::this_thread::get_id() == worker_id_;
 }
 
 bool TThread::Finished() const {

@@ -54,6 +54,7 @@ class TThread : public TObject {
   std::exception_ptr pending_error_;                  // guarded by mutex_
   bool pending_done_ = false;                         // guarded by mutex_
   bool finished_ = false;                             // guarded by mutex_
+  std::thread::id worker_id_;                         // guarded by mutex_
   bool started_ = false;
   bool idle_priority_ = false;
   std::thread worker_;

@@ -5,7 +5,6 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "extlib/kit_library.h"
 #include "match/path_variables.h"
 #include "platform/offline/offline_machine.h"
+#include "rules/include_file.h"
 #include "rules/include_file_manager.h"
 #include "rules/product_list.h"
 #include "scan/product_selection.h"
@@ -41,16 +41,6 @@ std::string Bullet(std::string_view text) { return std::string(1, kBulletChar) +
 bool HostFileExists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::is_regular_file(path, ec);
-}
-
-// Reads a plain list file of the program's folder; a missing one is empty.
-void LoadPlainList(const std::string& path, TStringList* list) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return;
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  list->SetText(text.str());
 }
 
 // A location that starts with a drive letter names a place on the image;
@@ -237,7 +227,12 @@ int RunVexascan(const TCommandLine& command_line, TConsole& console,
   thread->AppPath = dirs.app_dir;
   thread->DataPath = dirs.data_dir;
   thread->LibraryDir = program_dir;
-  LoadPlainList(dirs.app_dir + "Includes/Browserpages.qrs", &thread->BrowserPages);
+  try {
+    TIncludeFile().LoadListFile(dirs.app_dir + "Includes/Browserpages.qrs",
+                                &thread->BrowserPages);
+  } catch (...) {
+    thread->BrowserPages.Clear();  // a damaged list only leaves the rules without it
+  }
   thread->Steps = environment.steps ? *environment.steps : DefaultScanSteps();
   WireScanEvents(*thread, *reporter);
   thread->SetIdlePriority(command_line.HasSwitch("prio-idle"));

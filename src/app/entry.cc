@@ -63,6 +63,18 @@ std::shared_ptr<TMachine> OpenTarget(const TCommandLine& command_line, TConsole&
     *exit_code = kExitCannotRun;
     return nullptr;
   }
+  std::vector<std::pair<std::string, std::string>> folders = {{"/image", options.image_root}};
+  for (const auto& [letter, dir] : options.drives) {
+    folders.emplace_back("/drive=" + std::string(1, letter) + ":", dir);
+  }
+  for (const auto& [option, dir] : folders) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) {
+      console.WriteLn("! " + option + " names no folder: " + dir + ", exiting!");
+      *exit_code = kExitCannotRun;
+      return nullptr;
+    }
+  }
   std::vector<std::string> messages;
   std::unique_ptr<TOfflineMachine> machine = TOfflineMachine::Open(options, &messages);
   for (const std::string& message : messages) console.WriteLn(Bullet(" " + message));

@@ -171,7 +171,7 @@ TEST_F(EntryTest, FindingsOfEveryMainTypeWithTracksOnAndOff) {
                       "An Adware Product With A";
     EXPECT_EQ(Body(), "o Unknown.\n" + Padded("\ro Hint of the Day") +
                           "o Scanning spyware...\n" + bar +
-                          Padded("\r+ found Adware:  <$FILE_EXE>") +
+                          Padded("\r+ found Adware:  Executable") +
                           Padded("\r+ found Tracks: History") + "6 Internals Info\n" +
                           Padded("\ro A notice") + Padded("\ro Quarnel took 00:00:00") +
                           c.tracks_part + c.congratulations + kScanTail + c.summary + kClosing)

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/console.h"
 #include "app/help_text.h"
@@ -53,6 +54,39 @@ TEST(ProgramTest, ARunWithoutAnImageSaysHowToNameOne) {
   EXPECT_EQ(Body(result),
             "! No Windows installation named: give its system volume with /image=DIR (see "
             "/help).\n");
+}
+
+TEST(ProgramTest, TargetOptionsThatNameNothingUsableEndWithCodeTwo) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* line;
+  };
+  const Case cases[] = {
+      {{"/image=no-such-image"}, "! /image names no folder: no-such-image, exiting!\n"},
+      {{"/image="}, "! /image= needs a folder: /image=DIR\n"},
+      {{"-image=demo-image", "/drive=e:no-such-drive"},
+       "! /drive=E: names no folder: no-such-drive, exiting!\n"},
+      {{"/image=demo-image", "/drive=Q"}, "! /drive=Q is not of the form /drive=D:DIR\n"},
+      {{"/image=demo-image", "/drive=C:Includes"},
+       "! /drive=C:Includes: drive C: is the image itself (/image=DIR)\n"},
+      {{"/image=demo-image", "/drive=D:Includes", "/DRIVE=d:Includes"},
+       "! /drive=d:Includes: drive D: is named twice\n"},
+  };
+  TInstallation install;
+  for (const Case& c : cases) {
+    TProgramResult result = install.Run(c.args, kExamples);
+    EXPECT_EQ(result.exit_code, 2) << c.args.back();
+    EXPECT_EQ(Body(result), c.line) << c.args.back();
+  }
+}
+
+TEST(ProgramTest, TheUserIsChosenByFolderNameWithoutRegardToCase) {
+  TInstallation install;
+  install.Remove("probex.dll");  // ends the run right after the target lines
+  TProgramResult result =
+      install.Run({"/image=demo-image", "-USER=alice", "/drive=D:Includes"}, kExamples);
+  EXPECT_EQ(Body(result), "o image: demo-image\no drive D: Includes\n" + kDemoUserLine +
+                              "! probex.dll missing, exiting!\n");
 }
 
 TEST(ProgramTest, EachMissingCompanionLibraryEndsTheRunWithCodeTwo) {

@@ -107,16 +107,18 @@ int32_t ReadRegistryValue(void*, uint32_t root, const char* key_path, const char
       size_t zero = data.find('\0');
       if (zero != std::string::npos) data.resize(zero);
     } else if (value.type == kRegMultiSz) {
-      std::string text = Utf16LeToAnsi(value.data);
-      // Items end at single zeros; the double zero ends the list.
+      // Items end at single zero units; an empty item (the double zero) ends
+      // the list. Each item is converted on its own, as the converter stops
+      // at a zero.
+      const std::string& raw = value.data;
       size_t start = 0;
-      while (start < text.size()) {
-        size_t zero = text.find('\0', start);
-        if (zero == std::string::npos) zero = text.size();
-        if (zero == start) break;
-        data.append(text, start, zero - start);
+      while (start + 1 < raw.size()) {
+        size_t end = start;
+        while (end + 1 < raw.size() && (raw[end] != 0 || raw[end + 1] != 0)) end += 2;
+        if (end == start) break;
+        data += Utf16LeToAnsi(std::string_view(raw).substr(start, end - start));
         data.push_back('\0');
-        start = zero + 1;
+        start = end + 2;
       }
     } else {
       data = value.data;

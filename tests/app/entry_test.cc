@@ -179,6 +179,41 @@ TEST_F(EntryTest, FindingsOfEveryMainTypeWithTracksOnAndOff) {
   }
 }
 
+// The include files named in [Filesets] run in registration order, each
+// with its own section line; a stand-in interpreter advances the progress by
+// the announced count and reports one finding per file.
+TEST_F(EntryTest, IncludeFilesChosenBySettingsRunWithTheirSectionLines) {
+  app_.Write("Includes/adware.qri", "// count: 20\n\n:: Adware\n");
+  app_.Write("Includes/zzz.qri", "// count: 500\n\n:: Unchosen\n");
+  app_.Write("Includes/history.uti", "// count: 10\n\n:: History\n");
+  app_.Write("vexascan.ini", "[Main]\nDoTracks=1\n[Filesets]\nadware.qri=1\nhistory.uti=1\n");
+  TScanSteps steps;
+  steps.InterpretIncludeFile = [](TScanThread& t, const std::string& file, int category) {
+    bool tracks = category == mtUsageTracking;
+    t.CurrentIncludeFile = file;
+    t.CurrentProduct = tracks ? "History" : "Adware";
+    t.AdvanceProgress(tracks ? 10 : 20);
+    t.RecordFinding(t.CurrentProduct, "found by " + t.SourceName(), true, "", "", "",
+                    ftUnknown, tracks ? mtUsageTracking : mtQuarnel, "");
+    return EncodeTime(0, 0, 2, 0);
+  };
+  EXPECT_EQ(Run({}, steps), 0);
+  std::string name = "Adware";
+  name.resize(24, ' ');
+  std::string tracks_name = "History";
+  tracks_name.resize(24, ' ');
+  EXPECT_EQ(Body(), "o Unknown.\n" + Padded("\ro Hint of the Day") + "o Scanning spyware...\n" +
+                        "\r" + DrawProgressBar(20, 59, 40) + "    20/    59 " + name +
+                        Padded("\r+ found Adware: found by adware") +
+                        Padded("\ro adware.qri took 00:00:02") +
+                        Padded("\ro Quarnel took 00:00:00") + "o Scanning usage tracks...\n" +
+                        "\r" + DrawProgressBar(30, 59, 40) + "    30/    59 " + tracks_name +
+                        Padded("\r+ found History: found by history") +
+                        Padded("\ro history.uti took 00:00:02") +
+                        Padded("\ro Usage Tracking took 00:00:00") + kScanTail +
+                        "- Spyware was found!\n- Usage tracks were found!\n" + kClosing);
+}
+
 TEST_F(EntryTest, ReportsAreTriedInOrderAndAFailureDoesNotStopTheNext) {
   EXPECT_EQ(Run({"/createxmlreport", "/createtxtreport"}), 0);
   std::string body = Body();

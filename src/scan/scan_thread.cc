@@ -275,6 +275,7 @@ void TScanThread::RunDetectionPass() {
     for (int i = 0; i < DetectionFiles.Count(); ++i) {
       const std::string file = DetectionFiles[i];
       try {
+        CurrentIncludeFile = file;
         TDateTime duration = Steps.InterpretIncludeFile(*this, file, mtQuarnel);
         ReportSectionTime(HostFileName(file), duration);
       } catch (...) {
@@ -306,6 +307,7 @@ void TScanThread::RunUsageTrackFiles() {
     for (int i = 0; i < UsageTrackFiles.Count(); ++i) {
       const std::string file = UsageTrackFiles[i];
       try {
+        CurrentIncludeFile = file;
         TDateTime duration = Steps.InterpretIncludeFile(*this, file, mtUsageTracking);
         ReportSectionTime(HostFileName(file), duration);
       } catch (const std::exception& e) {

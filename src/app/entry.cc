@@ -95,6 +95,42 @@ std::shared_ptr<TMachine> OpenTarget(const TCommandLine& command_line, TConsole&
   return std::shared_ptr<TMachine>(std::move(machine));
 }
 
+// Creates the report's folder with its missing parents when it is missing;
+// false when that failed.
+bool ForceHostFolder(const std::string& file, TConsole& console) {
+  std::filesystem::path path(file);
+  std::error_code ec;
+  if (!path.has_parent_path() || std::filesystem::is_directory(path.parent_path(), ec)) {
+    return true;
+  }
+  console.WriteLn(Bullet(" Trying to force outpath path..."));
+  std::filesystem::create_directories(path.parent_path(), ec);
+  return !ec;
+}
+
+bool ForceTargetFolder(const std::string& file, TConsole& console) {
+  TMachine& machine = CurrentMachine();
+  std::string dir = ExtractFileDir(file);
+  if (dir.size() <= 2 || machine.DirectoryExists(dir)) return true;
+  console.WriteLn(Bullet(" Trying to force outpath path..."));
+  std::string partial;
+  for (const std::string& part : SplitStrict(dir, '\\')) {
+    partial += partial.empty() ? part : "\\" + part;
+    if (partial.size() > 2 && !machine.DirectoryExists(partial) &&
+        !machine.CreateDirectory(partial)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WriteHostFile(const std::string& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
 void WriteReports(const TCommandLine& command_line, const TScanThread& thread,
                   const std::string& app_dir, TConsole& console) {
   struct Kind {
@@ -116,36 +152,13 @@ void WriteReports(const TCommandLine& command_line, const TScanThread& thread,
         [](std::string_view text) { return SolvePath(text); });
     console.WriteLn(Bullet(std::string(" Creating ") + kind.word + " report at " + file + "..."));
     try {
+      bool ready = IsTargetPath(file) ? ForceTargetFolder(file, console)
+                                      : ForceHostFolder(file, console);
       TStringList lines;
       thread.Results.BuildReport(&lines, kind.format);
       std::string bytes = lines.Text("\r\n");
-      bool written = false;
-      if (IsTargetPath(file)) {
-        TMachine& machine = CurrentMachine();
-        std::string dir = ExtractFileDir(file);
-        if (!dir.empty() && !machine.DirectoryExists(dir)) {
-          console.WriteLn(Bullet(" Trying to force outpath path..."));
-          // Each missing parent in turn, as the host side does.
-          std::string partial;
-          for (const std::string& part : SplitStrict(dir, '\\')) {
-            partial += partial.empty() ? part : "\\" + part;
-            if (partial.size() > 2 && !machine.DirectoryExists(partial)) {
-              machine.CreateDirectory(partial);
-            }
-          }
-        }
-        written = machine.WriteFile(file, bytes);
-      } else {
-        std::filesystem::path path(file);
-        std::error_code ec;
-        if (path.has_parent_path() && !std::filesystem::is_directory(path.parent_path(), ec)) {
-          console.WriteLn(Bullet(" Trying to force outpath path..."));
-          std::filesystem::create_directories(path.parent_path(), ec);
-        }
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        written = static_cast<bool>(out);
-      }
+      bool written = ready && (IsTargetPath(file) ? CurrentMachine().WriteFile(file, bytes)
+                                                  : WriteHostFile(file, bytes));
       if (!written) throw std::runtime_error("not written");
     } catch (...) {
       console.WriteLn("- Could not create report. Is the path correct, do you have write access?");

@@ -227,6 +227,15 @@ TEST_F(EntryTest, ReportsAreTriedInOrderAndAFailureDoesNotStopTheNext) {
   EXPECT_EQ(body.substr(body.size() - expected_reports.size()), expected_reports);
 }
 
+TEST_F(EntryTest, AMissingReportFolderIsCreatedFirst) {
+  app_.Write("vexascan.ini", "[Results]\nHTMLLocation=" + app_.Dir() + "out/deeper/r.html\n");
+  EXPECT_EQ(Run({"/createhtmlreport"}), 0);
+  std::string expected = "o Creating html report at " + app_.Dir() + "out/deeper/r.html...\n" +
+                         "o Trying to force outpath path...\n";
+  EXPECT_NE(out_.find(expected), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(app_.Path("out/deeper")));
+}
+
 TEST_F(EntryTest, ProductSelection) {
   app_.Write("Includes/one.qri", "// count: 3\n\n:: Alpha|info\n:: Beta\n");
   app_.Write("Includes/two.qri", ":: Beta\n");

@@ -1,5 +1,7 @@
 #include "scan/scan_thread.h"
 
+#include <pthread.h>
+
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -170,6 +172,8 @@ void TScanThread::RunCheck() {
   SetState(ssUnknown);
   StartTime = Now();
   ProblemCount = 0;
+  // For debuggers; Linux keeps at most 15 characters of a thread's name.
+  pthread_setname_np(pthread_self(), "Quarnel_Scan_Th");
 
   std::string library_dir = LibraryDir.empty() ? AppPath : LibraryDir;
   LoadProbexLibrary((std::filesystem::path(library_dir) / "probex.dll").string(),

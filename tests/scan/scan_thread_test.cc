@@ -255,5 +255,36 @@ TEST_F(ScanThreadTest, HandlerFailuresOfDisplayEventsDoNotDisturbTheScan) {
   EXPECT_EQ(t.ProblemCount, 1);
 }
 
+class TShortcutMachine : public TNoticeMachine {
+ public:
+  std::thread::id reader;
+  bool ReadShortcut(std::string_view path, TShortcutInfo* info) override {
+    reader = std::this_thread::get_id();
+    if (path != "C:\\Desktop\\Long.lnk") return false;
+    info->target = std::string(600, 't');
+    info->arguments = "/quiet";
+    return true;
+  }
+};
+
+TEST(ScanThreadShortcutTest, ShortcutsAreReadOnTheMainThreadAndCut) {
+  auto machine = std::make_shared<TShortcutMachine>();
+  SetCurrentMachine(machine);
+  TScanThread t;
+  std::string target, arguments, missing_target = "stale", missing_arguments = "stale";
+  t.Steps.BuiltInChecks = [&](TScanThread& s) {
+    s.ResolveShortcut("C:\\Desktop\\Long.lnk", &target, &arguments);
+    s.ResolveShortcut("C:\\Desktop\\None.lnk", &missing_target, &missing_arguments);
+  };
+  t.Start();
+  t.WaitFor();
+  EXPECT_EQ(machine->reader, std::this_thread::get_id());
+  EXPECT_EQ(target, std::string(510, 't'));
+  EXPECT_EQ(arguments, "/quiet");
+  EXPECT_EQ(missing_target, "");
+  EXPECT_EQ(missing_arguments, "");
+  SetCurrentMachine(nullptr);
+}
+
 }  // namespace
 }  // namespace vx

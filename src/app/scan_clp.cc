@@ -7,6 +7,7 @@
 #include "base/ansi_text.h"
 #include "base/ini_file.h"
 #include "results/scan_result.h"
+#include "rules/host_file.h"
 #include "rules/include_file_manager.h"
 #include "scan/scan_thread.h"
 
@@ -42,11 +43,6 @@ std::string RightAligned(int64_t value, int width) {
 
 std::string BareExtension(const std::string& extension) {
   return !extension.empty() && extension[0] == '.' ? extension.substr(1) : extension;
-}
-
-std::string HostFileName(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace

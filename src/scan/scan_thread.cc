@@ -14,6 +14,7 @@
 #include "extlib/kit_library.h"
 #include "extlib/probex_library.h"
 #include "platform/machine.h"
+#include "rules/host_file.h"
 
 namespace vx {
 
@@ -33,12 +34,6 @@ std::string ErrorText(const std::exception_ptr& error) {
   } catch (...) {
     return "unknown error";
   }
-}
-
-// Include files are host files; their names may carry either separator.
-std::string HostFileName(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Runs a handler whose failures must not disturb the scan.

@@ -185,8 +185,8 @@ std::string SetTrailingBackslash(std::string_view text, int mode);
 
 // Whether the scanner sees the machine as a 32-bit process on 64-bit Windows.
 bool IsWow64();
-// Whether HKLM\system\currentcontrolset\control\minint exists; computed
-// once per machine.
+// Whether HKLM\system\currentcontrolset\control\minint exists on the
+// current machine.
 bool IsMiniNT();
 
 }  // namespace vx

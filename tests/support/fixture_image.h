@@ -3,10 +3,10 @@
 //
 // What a new fixture holds (drive C: = Root()):
 //   C:\Windows\System32\config\          (no hive files: the registry is .reg text)
-//   C:\Windows\Fonts\, C:\Program Files\, C:\ProgramData\
-//   C:\Users\Alice\ with NTUSER.reg, Desktop, Documents, Favorites,
+//   C:\Windows\Fonts, C:\Windows\Temp, C:\Program Files, C:\ProgramData
+//   C:\Users\Alice\ with NTUSER.reg (the user keys below), Desktop, Documents, Favorites,
 //       AppData\Roaming, AppData\Local
-//   C:\Users\Public\
+//   C:\Users\Public with Desktop and Documents
 //   With win64: C:\Windows\SysWOW64\ and C:\Program Files (x86)\ as well.
 // Registry (REGEDIT4 text, loaded when Open() is called):
 //   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion: SystemRoot = C:\Windows
@@ -17,12 +17,16 @@
 //       CommonFilesDir (and under Wow6432Node the "(x86)" ones with win64)
 //   HKLM\SOFTWARE\...\Explorer\Shell Folders: Common AppData, Common Desktop,
 //       Common Documents, Common Programs, Common Start Menu, Common Startup
-//   HKLM\SYSTEM\Select: Current = 1; ControlSet001\Control\Session Manager\
-//       Environment: ComSpec, OS, Path, PATHEXT, TEMP, TMP, windir
+//   HKLM\SYSTEM\Select: Current = 1
+//   HKLM\SYSTEM\ControlSet001\Control\Session Manager\Environment: ComSpec, OS, Path, PATHEXT, TEMP, TMP, windir
 //       (and PROCESSOR_ARCHITECTURE), ControlSet001\Control\Nls\CodePage ACP = 1252
-//   HKU\kFixtureUserSid\Software\Microsoft\Windows\CurrentVersion\Explorer\
-//       Shell Folders: AppData, Desktop, Favorites, Local AppData, Personal,
-//       Programs, Start Menu, Startup, Templates; Environment: TEMP, TMP
+//   HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders:
+//       AppData, Desktop, Favorites, Local AppData, Personal, Programs,
+//       Start Menu, Startup, Templates; HKCU\Environment: TEMP, TMP
+//       (from Alice's NTUSER.reg, so they follow her whatever her SID)
+//   HKLM\SYSTEM\...\ComputerName\ComputerName: ComputerName = FIXTURE-PC
+// AddReg text may use HKEY_CURRENT_USER (the chosen user) or
+// HKEY_USERS\<SID>; HKEY_CLASSES_ROOT keys land in HKLM\SOFTWARE\Classes.
 //   With win64: HKLM\SOFTWARE\Wow6432Node exists, which makes the image 64-bit.
 #ifndef VX_TESTS_SUPPORT_FIXTURE_IMAGE_H_
 #define VX_TESTS_SUPPORT_FIXTURE_IMAGE_H_

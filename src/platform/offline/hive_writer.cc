@@ -2,12 +2,14 @@
 
 #include <hivex.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <vector>
 
+#include "base/ansi_text.h"
 #include "base/codepage.h"
 #include "platform/offline/utf_text.h"
 
@@ -197,6 +199,227 @@ bool WriteHiveFile(const std::string& host_path, const TMemKey& root, std::strin
   }
   hivex_close(h);
   return ok;
+}
+
+}  // namespace vx
+
+namespace vx {
+
+namespace {
+
+constexpr size_t kSubkeysPerLeaf = 1000;
+
+class TCompactWriter {
+ public:
+  std::string Build(const TMemKey& root) {
+    bins_.clear();
+    OpenBin(kBinSize);
+    std::string sd = EveryoneDescriptor();
+    sk_ = Alloc(0x18 + sd.size());
+    std::memcpy(&bins_[sk_ + 4], "sk", 2);
+    Put32(&bins_, sk_ + 8, static_cast<uint32_t>(sk_));
+    Put32(&bins_, sk_ + 12, static_cast<uint32_t>(sk_));
+    Put32(&bins_, sk_ + 20, static_cast<uint32_t>(sd.size()));
+    std::memcpy(&bins_[sk_ + 24], sd.data(), sd.size());
+    size_t root_off = WriteKey(root, 0, true, 0);
+    Put32(&bins_, sk_ + 16, static_cast<uint32_t>(keys_));
+    CloseBin();
+    std::string header = EmptyHiveBytes().substr(0, kBaseBlockSize);
+    Put32(&header, 0x24, static_cast<uint32_t>(root_off));
+    Put32(&header, 0x28, static_cast<uint32_t>(bins_.size()));
+    uint32_t sum = 0;
+    for (size_t at = 0; at < kChecksumOffset; at += 4) {
+      sum ^= static_cast<uint32_t>(static_cast<unsigned char>(header[at])) |
+             static_cast<uint32_t>(static_cast<unsigned char>(header[at + 1])) << 8 |
+             static_cast<uint32_t>(static_cast<unsigned char>(header[at + 2])) << 16 |
+             static_cast<uint32_t>(static_cast<unsigned char>(header[at + 3])) << 24;
+    }
+    Put32(&header, kChecksumOffset, sum);
+    return header + bins_;
+  }
+
+ private:
+  // Cell offsets are relative to the first bin, as the hive format counts them.
+  size_t Alloc(size_t payload) {
+    size_t size = (payload + 4 + 7) & ~size_t{7};
+    if (bin_used_ + size > bin_end_) {
+      CloseBin();
+      size_t bin = std::max(kBinSize, (size + kBinHeaderSize + kBinSize - 1) / kBinSize * kBinSize);
+      OpenBin(bin);
+    }
+    size_t at = bin_used_;
+    bin_used_ += size;
+    Put32(&bins_, at, static_cast<uint32_t>(-static_cast<int32_t>(size)));
+    return at;
+  }
+  void OpenBin(size_t size) {
+    size_t start = bins_.size();
+    bins_.resize(start + size, '\0');
+    std::memcpy(&bins_[start], "hbin", 4);
+    Put32(&bins_, start + 4, static_cast<uint32_t>(start));
+    Put32(&bins_, start + 8, static_cast<uint32_t>(size));
+    bin_used_ = start + kBinHeaderSize;
+    bin_end_ = start + size;
+  }
+  void CloseBin() {
+    if (bin_used_ < bin_end_) Put32(&bins_, bin_used_, static_cast<uint32_t>(bin_end_ - bin_used_));
+    bin_used_ = bin_end_;
+  }
+  // A name as the hive keeps it: Latin-1 bytes when every character fits
+  // (flagged as compressed), else UTF-16LE.
+  static std::string HiveName(const std::string& ansi, bool* compressed) {
+    std::string utf16 = AnsiToUtf16Le(ansi);
+    std::string latin;
+    *compressed = true;
+    for (size_t k = 0; k + 1 < utf16.size(); k += 2) {
+      if (utf16[k + 1] != '\0') {
+        *compressed = false;
+        return utf16;
+      }
+      latin.push_back(utf16[k]);
+    }
+    return latin;
+  }
+  static uint32_t NameHash(const std::string& ansi) {
+    std::string utf16 = AnsiToUtf16Le(ansi);
+    uint32_t hash = 0;
+    for (size_t k = 0; k + 1 < utf16.size(); k += 2) {
+      uint32_t c = static_cast<unsigned char>(utf16[k]) | (static_cast<unsigned char>(utf16[k + 1]) << 8);
+      if (c >= 'a' && c <= 'z') c -= 32;
+      hash = hash * 37 + c;
+    }
+    return hash;
+  }
+
+  size_t WriteValue(const TMemValue& v) {
+    bool compressed = false;
+    std::string name = HiveName(v.name, &compressed);
+    size_t vk = Alloc(0x14 + name.size());
+    std::memcpy(&bins_[vk + 4], "vk", 2);
+    Put16(&bins_, vk + 6, static_cast<uint16_t>(name.size()));
+    const std::string& data = v.value.data;
+    if (data.size() <= 4) {
+      Put32(&bins_, vk + 8, static_cast<uint32_t>(data.size()) | 0x80000000u);
+      for (size_t k = 0; k < data.size(); ++k) bins_[vk + 12 + k] = data[k];
+    } else {
+      size_t cell = Alloc(data.size());
+      std::memcpy(&bins_[cell + 4], data.data(), data.size());
+      Put32(&bins_, vk + 8, static_cast<uint32_t>(data.size()));
+      Put32(&bins_, vk + 12, static_cast<uint32_t>(cell));
+    }
+    Put32(&bins_, vk + 16, v.value.type);
+    Put16(&bins_, vk + 20, compressed ? 1 : 0);
+    std::memcpy(&bins_[vk + 24], name.data(), name.size());
+    return vk;
+  }
+
+  size_t WriteKey(const TMemKey& key, size_t parent, bool is_root, size_t depth) {
+    ++keys_;
+    bool compressed = false;
+    std::string name = HiveName(is_root ? std::string("ROOT") : key.Name(), &compressed);
+    size_t nk = Alloc(0x4C + name.size());
+    std::memcpy(&bins_[nk + 4], "nk", 2);
+    uint16_t flags = compressed ? kKeyCompressedName : 0;
+    if (is_root) flags |= kKeyHiveEntry | kKeyNoDelete;
+    Put16(&bins_, nk + 6, flags);
+    Put64(&bins_, nk + 8, key.LastWriteTime());
+    Put32(&bins_, nk + 0x14, static_cast<uint32_t>(parent));
+    Put32(&bins_, nk + 0x20, kNoCell);
+    Put32(&bins_, nk + 0x24, kNoCell);
+    Put32(&bins_, nk + 0x2C, kNoCell);
+    Put32(&bins_, nk + 0x30, static_cast<uint32_t>(sk_));
+    Put32(&bins_, nk + 0x34, kNoCell);
+    Put16(&bins_, nk + 0x4C, static_cast<uint16_t>(name.size()));
+    std::memcpy(&bins_[nk + 0x50], name.data(), name.size());
+
+    std::vector<size_t> value_cells;
+    uint32_t max_value_name = 0, max_value_data = 0;
+    for (const TMemValue& v : key.Values()) {
+      if (v.deleted) continue;
+      value_cells.push_back(WriteValue(v));
+      max_value_name = std::max<uint32_t>(max_value_name, static_cast<uint32_t>(v.name.size() * 2));
+      max_value_data = std::max<uint32_t>(max_value_data, static_cast<uint32_t>(v.value.data.size()));
+    }
+    if (!value_cells.empty()) {
+      size_t list = Alloc(4 * value_cells.size());
+      for (size_t k = 0; k < value_cells.size(); ++k) {
+        Put32(&bins_, list + 4 + 4 * k, static_cast<uint32_t>(value_cells[k]));
+      }
+      Put32(&bins_, nk + 0x28, static_cast<uint32_t>(value_cells.size()));
+      Put32(&bins_, nk + 0x2C, static_cast<uint32_t>(list));
+    }
+
+    std::vector<const TMemKey*> children = depth < kMaxDepth ? key.Children() : std::vector<const TMemKey*>();
+    // Subkey lists are kept in the order of their upper-case names.
+    std::vector<std::pair<std::string, const TMemKey*>> sorted;
+    sorted.reserve(children.size());
+    for (const TMemKey* c : children) sorted.emplace_back(AnsiUpperCase(c->Name()), c);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<size_t, uint32_t>> entries;
+    uint32_t max_name = 0;
+    for (const auto& [folded, child] : sorted) {
+      entries.emplace_back(WriteKey(*child, nk, false, depth + 1), NameHash(child->Name()));
+      max_name = std::max<uint32_t>(max_name, static_cast<uint32_t>(child->Name().size() * 2));
+    }
+    if (!entries.empty()) {
+      std::vector<size_t> leaves;
+      for (size_t first = 0; first < entries.size(); first += kSubkeysPerLeaf) {
+        size_t count = std::min(kSubkeysPerLeaf, entries.size() - first);
+        size_t lh = Alloc(4 + 8 * count);
+        std::memcpy(&bins_[lh + 4], "lh", 2);
+        Put16(&bins_, lh + 6, static_cast<uint16_t>(count));
+        for (size_t k = 0; k < count; ++k) {
+          Put32(&bins_, lh + 8 + 8 * k, static_cast<uint32_t>(entries[first + k].first));
+          Put32(&bins_, lh + 12 + 8 * k, entries[first + k].second);
+        }
+        leaves.push_back(lh);
+      }
+      size_t list = leaves[0];
+      if (leaves.size() > 1) {
+        list = Alloc(4 + 4 * leaves.size());
+        std::memcpy(&bins_[list + 4], "ri", 2);
+        Put16(&bins_, list + 6, static_cast<uint16_t>(leaves.size()));
+        for (size_t k = 0; k < leaves.size(); ++k) {
+          Put32(&bins_, list + 8 + 4 * k, static_cast<uint32_t>(leaves[k]));
+        }
+      }
+      Put32(&bins_, nk + 0x18, static_cast<uint32_t>(entries.size()));
+      Put32(&bins_, nk + 0x20, static_cast<uint32_t>(list));
+    }
+    Put32(&bins_, nk + 0x38, max_name);
+    Put32(&bins_, nk + 0x40, max_value_name);
+    Put32(&bins_, nk + 0x44, max_value_data);
+    return nk;
+  }
+
+  std::string bins_;
+  size_t bin_used_ = 0;
+  size_t bin_end_ = 0;
+  size_t sk_ = 0;
+  size_t keys_ = 0;
+};
+
+}  // namespace
+
+std::string CompactHiveBytes(const TMemKey& root) { return TCompactWriter().Build(root); }
+
+bool WriteCompactHiveFile(const std::string& host_path, const TMemKey& root, std::string* error) {
+  std::string bytes = CompactHiveBytes(root);
+  std::ofstream out(host_path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    *error = "cannot write " + host_path;
+    return false;
+  }
+  hive_h* h = hivex_open(host_path.c_str(), 0);
+  if (!h) {
+    *error = std::string("hivex refused the written hive: ") + std::strerror(errno);
+    return false;
+  }
+  hivex_close(h);
+  return true;
 }
 
 }  // namespace vx

@@ -17,6 +17,13 @@ std::string EmptyHiveBytes(std::string_view root_name = "ROOT");
 // as a hive file at `host_path`. False and *error set on failure.
 bool WriteHiveFile(const std::string& host_path, const TMemKey& root, std::string* error);
 
+// Writes the same tree in one pass without hivex: every cell is laid out
+// once, so keys with tens of thousands of subkeys cost no more than others
+// (hivex copies a key's subkey list on every insertion and never reuses the
+// old cells). The result is checked by opening it with hivex.
+bool WriteCompactHiveFile(const std::string& host_path, const TMemKey& root, std::string* error);
+std::string CompactHiveBytes(const TMemKey& root);
+
 }  // namespace vx
 
 #endif  // VX_PLATFORM_OFFLINE_HIVE_WRITER_H_

@@ -5,6 +5,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/offline/hive_writer.h"
+#include "platform/offline/reg_text.h"
+#include "platform/offline/reg_tree.h"
 #include "platform/offline/volumes.h"
 
 namespace vx::testing {
@@ -150,6 +153,24 @@ void TFixtureImage::AddReg(std::string_view reg_text) {
   }
   if (text.substr(0, 8) == "REGEDIT4") text.remove_prefix(8);
   reg_text_ += std::string(text) + "\r\n";
+}
+
+void TFixtureImage::WriteHive(std::string_view target_path, std::string_view reg_text,
+                              std::string_view root_key) {
+  std::string text(reg_text);
+  if (text.find("REGEDIT4") == std::string::npos && text.find("Windows Registry Editor") == std::string::npos) {
+    text = "REGEDIT4\r\n" + text;
+  }
+  std::vector<TRegOp> ops;
+  std::vector<std::string> messages;
+  ParseRegText(text, "fixture hive text", 1252, &ops, &messages);
+  TMemKey root("");
+  BuildKeyTree(ops, root_key, &root, &messages);
+  if (!messages.empty()) throw std::runtime_error("fixture: " + messages.front());
+  std::string host = HostPath(target_path);
+  fs::create_directories(fs::path(host).parent_path());
+  std::string error;
+  if (!WriteHiveFile(host, root, &error)) throw std::runtime_error("fixture: " + error);
 }
 
 void TFixtureImage::ClearReg() { reg_text_.clear(); }

@@ -60,6 +60,12 @@ class TFixtureImage {
   // REGEDIT4 text with full root names (HKEY_LOCAL_MACHINE\SOFTWARE\...),
   // accumulated; the "REGEDIT4" header line may be left out.
   void AddReg(std::string_view reg_text);
+  // Writes a real hive file at `target_path`, built from REGEDIT4 text (the
+  // header may be left out) through hivex, as the hive tool does. `root_key`
+  // is the full name the hive's root stands for ("HKEY_LOCAL_MACHINE\SOFTWARE",
+  // "HKEY_CURRENT_USER"); empty takes it from the first key.
+  void WriteHive(std::string_view target_path, std::string_view reg_text,
+                 std::string_view root_key = "");
   // Drops the default registry text (the folder tree stays), for tests that
   // build an image's registry from nothing.
   void ClearReg();

@@ -15,6 +15,7 @@
 #include "platform/offline/offline_machine.h"
 #include "platform/offline/offline_registry.h"
 #include "platform/offline/reg_text.h"
+#include "platform/offline/reg_tree.h"
 
 namespace vx {
 namespace {
@@ -86,43 +87,8 @@ int Build(const std::vector<std::string>& args) {
     }
     if (!ParseRegText(data, files[i], 1252, &ops, &messages)) failed = true;
   }
-  std::vector<std::string> prefix = SplitKeyPath(root_key);
-  if (prefix.empty() && !ops.empty()) {
-    std::vector<std::string> first = SplitKeyPath(ops.front().key);
-    bool two = !first.empty() && (first[0] == "HKEY_LOCAL_MACHINE" || first[0] == "HKEY_USERS");
-    prefix.assign(first.begin(), first.begin() + std::min<size_t>(first.size(), two ? 2 : 1));
-  }
   TMemKey root("");
-  for (const TRegOp& op : ops) {
-    std::vector<std::string> parts = SplitKeyPath(op.key);
-    bool inside = parts.size() >= prefix.size();
-    for (size_t k = 0; inside && k < prefix.size(); ++k) inside = AnsiSameText(parts[k], prefix[k]);
-    if (!inside) {
-      if (op.kind == TRegOpKind::roKey || op.kind == TRegOpKind::roDeleteKey) {
-        messages.push_back("line " + std::to_string(op.line) + ": key " + op.key + " lies outside the hive; left out");
-      }
-      continue;
-    }
-    TMemKey* key = &root;
-    size_t last = parts.size();
-    if (op.kind == TRegOpKind::roDeleteKey) --last;
-    for (size_t k = prefix.size(); k < last; ++k) key = key->AddChild(parts[k]);
-    switch (op.kind) {
-      case TRegOpKind::roKey:
-        break;
-      case TRegOpKind::roDeleteKey:
-        if (last >= prefix.size() && parts.size() > prefix.size()) {
-          if (TMemKey* gone = key->Child(parts.back())) gone->MarkDeleted();
-        }
-        break;
-      case TRegOpKind::roValue:
-        key->SetValue(op.value_name, op.value);
-        break;
-      case TRegOpKind::roDeleteValue:
-        key->DeleteValue(op.value_name);
-        break;
-    }
-  }
+  BuildKeyTree(ops, root_key, &root, &messages);
   for (const std::string& m : messages) std::cerr << m << "\n";
   std::string error;
   bool ok = compact ? WriteCompactHiveFile(files[0], root, &error) : WriteHiveFile(files[0], root, &error);

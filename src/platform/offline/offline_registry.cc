@@ -152,16 +152,13 @@ class TOfflineKey : public TRegKey {
         for (const TMemKey* child : layer.mem->Children()) names.Add(child->Name());
       }
     }
+    for (const std::string& extra : resolved_.extra_names) names.Add(extra);
+    // A hive keeps subkeys in the order of their upper-case names, and so the
+    // system lists them; keys from .reg text and merged views follow suit.
     std::vector<std::string> out = names.Take();
-    for (const std::string& extra : resolved_.extra_names) {
-      bool present = false;
-      for (const std::string& n : out) present = present || AnsiSameText(n, extra);
-      if (present) continue;
-      // Placed where a sorted hive would keep it.
-      auto at = std::find_if(out.begin(), out.end(),
-                             [&](const std::string& n) { return AnsiCompareText(n, extra) > 0; });
-      out.insert(at, extra);
-    }
+    std::stable_sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) {
+      return AnsiCompareText(a, b) < 0;
+    });
     return out;
   }
 

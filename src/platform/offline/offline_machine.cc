@@ -134,12 +134,27 @@ TOfflineMachine::~TOfflineMachine() = default;
 
 std::unique_ptr<TOfflineMachine> TOfflineMachine::Open(const TOfflineOptions& options,
                                                        std::vector<std::string>* messages) {
-  std::vector<std::string> ignored;
-  if (!messages) messages = &ignored;
+  std::vector<std::string> first_messages;
+  auto m = OpenWithCodePage(options, &first_messages, 1252);
+  if (m->code_page_ != 1252) {
+    std::vector<std::string> again;
+    m = OpenWithCodePage(options, &again, m->code_page_);
+    first_messages = std::move(again);
+  }
+  if (messages) messages->insert(messages->end(), first_messages.begin(), first_messages.end());
+  return m;
+}
+
+std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflineOptions& options,
+                                                                   std::vector<std::string>* messages,
+                                                                   int code_page) {
   std::unique_ptr<TOfflineMachine> m(new TOfflineMachine());
   m->options_ = options;
+  m->code_page_ = code_page;
   m->volumes_ = std::make_unique<TOfflineVolumes>(options.writable);
+  m->volumes_->SetCodePage(code_page);
   m->registry_ = std::make_unique<TOfflineRegistry>(options.writable);
+  m->registry_->SetCodePage(code_page);
   TOfflineRegistry& reg = *m->registry_;
 
   if (!m->volumes_->AddVolume('C', options.image_root)) {
@@ -188,7 +203,7 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::Open(const TOfflineOptions& op
     TPendingText text;
     text.label = host_path;
     text.hkcu = std::move(hkcu);
-    ParseRegText(data, host_path, 1252, &text.ops, messages);
+    ParseRegText(data, host_path, code_page, &text.ops, messages);
     texts.push_back(std::move(text));
   };
   auto mount_hive = [&](uint32_t root, const std::string& name, const std::string& target_file,
@@ -206,6 +221,7 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::Open(const TOfflineOptions& op
                             " is read without it");
       }
     }
+    if (hive) hive->SetCodePage(code_page);
     auto mount = reg.Mount(root, name, std::move(hive));
     for (auto& s : sources) mount->sources.push_back(s);
     std::string reg_host;
@@ -242,8 +258,11 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::Open(const TOfflineOptions& op
                                      "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP",
                                      TRegView::rv64);
   int32_t cp = 0;
-  if (TryStrToInt(acp, &cp) && cp > 0) m->code_page_ = cp;
-  reg.SetCodePage(m->code_page_);
+  if (TryStrToInt(acp, &cp) && cp > 0 && cp != code_page) {
+    // The caller reads the image again in this code page.
+    m->code_page_ = cp;
+    return m;
+  }
 
   bool software_present = false;
   if (auto sw = reg.FindMount(kHkeyLocalMachine, "SOFTWARE")) {

@@ -105,6 +105,11 @@ class TOfflineMachine : public TMachine {
 
  private:
   TOfflineMachine();
+  // Names in hives and .reg text become ANSI text in `code_page`; Open reads
+  // the image once more when the image names another code page.
+  static std::unique_ptr<TOfflineMachine> OpenWithCodePage(const TOfflineOptions& options,
+                                                           std::vector<std::string>* messages,
+                                                           int code_page);
   void BuildEnvironment();
   std::string ReadRegString(uint32_t root, std::string_view path, std::string_view value,
                             TRegView view);

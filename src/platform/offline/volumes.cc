@@ -113,6 +113,12 @@ bool HostFileInfo(const std::string& host_path, TFileInfo* info) {
   return true;
 }
 
+void TOfflineVolumes::SetCodePage(int code_page) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  code_page_ = code_page;
+  listings_.clear();
+}
+
 bool TOfflineVolumes::AddVolume(char letter, const std::string& host_root) {
   std::string canonical = Canonical(host_root);
   struct stat st;
@@ -162,7 +168,7 @@ const TOfflineVolumes::TListing* TOfflineVolumes::Listing(const std::string& dir
     listing.names.push_back(name);
     // The first of two names that differ only in case wins, as the order
     // of a case-sensitive host gives no better choice.
-    listing.folded.emplace(AnsiUpperCase(Utf8ToAnsi(name)), name);
+    listing.folded.emplace(AnsiUpperCase(Utf8ToAnsi(name, code_page_)), name);
   }
   closedir(d);
   listing.mtime_sec = st.st_mtim.tv_sec;
@@ -173,7 +179,7 @@ const TOfflineVolumes::TListing* TOfflineVolumes::Listing(const std::string& dir
 void TOfflineVolumes::Invalidate(const std::string& dir) { listings_.erase(dir); }
 
 std::string TOfflineVolumes::Lookup(const std::string& dir, const std::string& component) {
-  std::string exact = AnsiToUtf8(component);
+  std::string exact = AnsiToUtf8(component, code_page_);
   struct stat st;
   if (lstat((dir + "/" + exact).c_str(), &st) == 0) return exact;
   const TListing* listing = Listing(dir);
@@ -227,7 +233,7 @@ bool TOfflineVolumes::ResolveForWrite(std::string_view target_path, std::string*
   const std::string& leaf = target.components.back();
   std::string name = Lookup(parent, leaf);
   *exists = !name.empty();
-  if (name.empty()) name = AnsiToUtf8(leaf);
+  if (name.empty()) name = AnsiToUtf8(leaf, code_page_);
   std::string full = parent + "/" + name;
   if (*exists) {
     // An existing symbolic link is never written through.
@@ -249,7 +255,7 @@ bool TOfflineVolumes::List(std::string_view directory, std::string_view mask,
   TVolume* volume = Find(target.drive);
   std::vector<std::string> names = listing->names;
   for (const std::string& name : names) {
-    std::string ansi = Utf8ToAnsi(name);
+    std::string ansi = Utf8ToAnsi(name, code_page_);
     if (!MatchesWindowsMask(mask, ansi)) continue;
     std::string full = dir + "/" + name;
     if (!Contained(*volume, full)) continue;
@@ -275,7 +281,7 @@ bool TOfflineVolumes::Info(std::string_view path, TFileInfo* info) {
     result.name = std::string(1, target.drive) + ":\\";
   } else {
     size_t slash = host.rfind('/');
-    result.name = Utf8ToAnsi(host.substr(slash + 1));
+    result.name = Utf8ToAnsi(host.substr(slash + 1), code_page_);
   }
   *info = std::move(result);
   return true;

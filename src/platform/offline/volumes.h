@@ -36,6 +36,8 @@ class TOfflineVolumes {
   // False when the host directory does not exist.
   bool AddVolume(char letter, const std::string& host_root);
   bool Writable() const { return writable_; }
+  // Host names (UTF-8) become ANSI text in this code page.
+  void SetCodePage(int code_page);
   std::vector<char> Letters() const;
   bool HasVolume(char letter) const;
   std::string HostRoot(char letter) const;
@@ -75,6 +77,7 @@ class TOfflineVolumes {
   void Invalidate(const std::string& dir);
 
   bool writable_;
+  int code_page_ = 1252;
   std::map<char, TVolume> volumes_;
   std::mutex mutex_;
   std::unordered_map<std::string, TListing> listings_;

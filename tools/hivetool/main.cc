@@ -30,6 +30,7 @@ constexpr char kUsage[] =
     "      those two names, any other root: the root alone). Keys outside KEY are\n"
     "      reported and left out. The hive is filled through hivex; --compact\n"
     "      lays it out in one pass instead, for keys with very many subkeys.\n"
+    "      Bad lines are named and skipped; the exit code is then 1.\n"
     "  hivetool dump [--root KEY] [--regedit4] [--codepage N] HIVE [OUT.reg]\n"
     "      Writes the hive as registry export text, to OUT.reg or standard output:\n"
     "      version 5.00 in UTF-16LE as regedit writes it, or REGEDIT4 8-bit text.\n"
@@ -85,7 +86,9 @@ int Build(const std::vector<std::string>& args) {
       failed = true;
       continue;
     }
-    if (!ParseRegText(data, files[i], 1252, &ops, &messages)) failed = true;
+    size_t before = messages.size();
+    // The hive is still written from the good lines; the exit code tells of the bad ones.
+    if (!ParseRegText(data, files[i], 1252, &ops, &messages) || messages.size() > before) failed = true;
   }
   TMemKey root("");
   BuildKeyTree(ops, root_key, &root, &messages);

@@ -11,6 +11,7 @@
 #include "platform/offline/offline_registry.h"
 #include "platform/offline/reg_text.h"
 #include "platform/offline/shell_folders.h"
+#include "platform/offline/shortcut_file.h"
 #include "platform/offline/volumes.h"
 
 namespace vx {
@@ -535,11 +536,16 @@ std::string TOfflineMachine::SpecialFolder(int csidl) {
 }
 
 bool TOfflineMachine::ReadShortcut(std::string_view path, TShortcutInfo* info) {
-  // Shortcut files are read by the shortcut reader of the engine; the
-  // machine offers only their bytes.
-  (void)path;
-  (void)info;
-  return false;
+  constexpr uint64_t kMaxShortcutBytes = 4 * 1024 * 1024;
+  std::string bytes;
+  if (!volumes_->Read(path, &bytes, kMaxShortcutBytes)) return false;
+  bool from_environment = false;
+  TShortcutInfo result;
+  if (!ParseShortcut(bytes, code_page_, &result, &from_environment)) return false;
+  // The shell hands out such targets expanded, in the image's environment.
+  if (from_environment) result.target = ExpandEnvironmentStrings(result.target);
+  *info = std::move(result);
+  return true;
 }
 
 // ---- System

@@ -421,13 +421,13 @@ TRegistryPath SplitRegistryPath(std::string_view full_path) {
   TRegistryPath result;
   size_t first = full_path.find('\\');
   if (first == std::string_view::npos) {
-    result.key = "\\";
+    result.key.assign(1, '\\');
     return result;
   }
   result.root = NameToRootKey(full_path.substr(0, first));
   std::string_view rest = full_path.substr(first + 1);
   if (rest.empty()) {
-    result.key = "\\";
+    result.key.assign(1, '\\');
     return result;
   }
   size_t last = rest.rfind('\\');

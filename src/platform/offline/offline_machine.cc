@@ -735,7 +735,7 @@ std::string TOfflineMachine::Describe() {
   std::ostringstream out;
   out << "Image:              " << options_.image_root << "\n";
   for (char letter : volumes_->Letters()) {
-    out << "Drive " << letter << ":           = " << volumes_->HostRoot(letter) << "\n";
+    out << "Drive " << letter << ":            " << volumes_->HostRoot(letter) << "\n";
   }
   out << "Windows directory:  " << windows_dir_ << "\n";
   out << "Architecture:       " << (win64_ ? "64-bit (SOFTWARE has Wow6432Node)" : "32-bit") << "\n";

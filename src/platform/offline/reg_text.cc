@@ -302,7 +302,12 @@ std::string RegTextHeader(TRegTextFormat format) {
 }
 
 std::string RegTextKeyLine(std::string_view full_path) {
-  return "[" + std::string(full_path) + "]\r\n";
+  std::string line;
+  line.reserve(full_path.size() + 3);
+  line.push_back('[');
+  line.append(full_path);
+  line.append("]\r\n");
+  return line;
 }
 
 namespace {

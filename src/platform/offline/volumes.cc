@@ -152,6 +152,9 @@ TOfflineVolumes::TVolume* TOfflineVolumes::Find(char letter) {
 const TOfflineVolumes::TListing* TOfflineVolumes::Listing(const std::string& dir) {
   struct stat st;
   if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  // A scan of a whole volume would otherwise keep every folder's names.
+  constexpr size_t kMaxCachedListings = 4096;
+  if (listings_.size() >= kMaxCachedListings && listings_.count(dir) == 0) listings_.clear();
   TListing& listing = listings_[dir];
   if (listing.mtime_sec == st.st_mtim.tv_sec && listing.mtime_nsec == st.st_mtim.tv_nsec) {
     return &listing;

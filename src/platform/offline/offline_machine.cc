@@ -749,6 +749,8 @@ std::string TOfflineMachine::Describe() {
     const TOfflineUser& u = users_[i];
     out << (static_cast<int>(i) == chosen_user_ ? "  * " : "    ") << u.name << "  " << u.sid << "  "
         << u.profile_path << (u.from_profile_list ? "" : "  (SID made up: no ProfileList entry)") << "\n";
+    out << "        user hive:    " << (u.ntuser_source.empty() ? std::string("(none)") : u.ntuser_source) << "\n";
+    if (u.has_classes) out << "        classes hive: " << u.classes_source << "\n";
   }
   out << "Registry roots:\n";
   for (const auto& mount : registry_->Mounts()) {

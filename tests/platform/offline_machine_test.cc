@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "support/fixture_image.h"
 
@@ -143,6 +145,39 @@ TEST(OfflineMachineTest, DescribeShowsTheMachineModel) {
                            "CSIDL_APPDATA                  C:\\Users\\Alice\\AppData\\Roaming"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
   }
+}
+
+}  // namespace
+}  // namespace vx
+
+namespace vx {
+namespace {
+
+// The scan thread and the main thread use one machine at the same time.
+TEST(OfflineMachineTest, ServesTwoThreadsAtOnce) {
+  testing::TFixtureImage image(true);
+  for (int i = 0; i < 50; ++i) {
+    image.AddReg("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Key" + std::to_string(i) + "]\n\"V\"=\"x\"\n");
+    image.WriteFile("C:\\Data\\File" + std::to_string(i) + ".txt", "x");
+  }
+  auto m = image.Open();
+  std::atomic<int> failures{0};
+  auto work = [&](int seed) {
+    for (int round = 0; round < 200; ++round) {
+      int i = (round * 7 + seed) % 50;
+      auto key = m->OpenKey(kHkeyLocalMachine, "software\\vendor\\KEY" + std::to_string(i),
+                            round % 2 ? TRegView::rv64 : TRegView::rv32);
+      if (round % 2 && (!key || !key->ValueExists("v"))) ++failures;
+      if (!m->FileExists("c:\\DATA\\file" + std::to_string(i) + ".TXT")) ++failures;
+      std::string value;
+      if (!m->GetEnvironmentVariable("USERPROFILE", &value)) ++failures;
+      if (m->SpecialFolder(26).empty()) ++failures;
+    }
+  };
+  std::thread a(work, 1), b(work, 2);
+  a.join();
+  b.join();
+  EXPECT_EQ(failures.load(), 0);
 }
 
 }  // namespace

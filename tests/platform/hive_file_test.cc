@@ -107,6 +107,24 @@ TEST(HiveFileTest, FindsChildrenWithoutRegardToCase) {
   EXPECT_EQ(hive->NodeName(hive->FindChild(node, "\xE9t\xE9")), "\xC9t\xE9");
 }
 
+// hivex refuses keys with more than 70,000 subkeys; they are read all the same.
+TEST(HiveFileTest, KeysBeyondHivexsSubkeyLimitStillList) {
+  TFixtureImage image;
+  TMemKey root("");
+  TMemKey* components = root.AddChild("Components");
+  for (int i = 0; i < 70100; ++i) components->AddChild("C" + std::to_string(i));
+  std::string file = image.ScratchDir() + "/many.hive";
+  std::string error;
+  ASSERT_TRUE(WriteCompactHiveFile(file, root, &error)) << error;
+  auto hive = THive::Open(file, &error);
+  ASSERT_TRUE(hive);
+  THiveNode node = hive->FindChild(hive->Root(), "components");
+  ASSERT_NE(node, 0u);
+  EXPECT_EQ(hive->ChildNames(node).size(), 70100u);
+  EXPECT_NE(hive->FindChild(node, "c70099"), 0u);
+  EXPECT_EQ(hive->NodeName(hive->FindChild(node, "C12345")), "C12345");
+}
+
 TEST(HiveFileTest, DamagedHivesNeverBringTheReaderDown) {
   TFixtureImage image;
   TMemKey root("");
@@ -147,6 +165,39 @@ TEST(HiveFileTest, DamagedHivesNeverBringTheReaderDown) {
     hive->FindChild(hive->FindChild(hive->Root(), "Vendor"), "App");
   }
   EXPECT_GT(opened, 0);  // damage in the bins is found only when it is read
+
+  // A key that claims more subkeys than hivex takes has its list read here:
+  // that reading must hold against damage too.
+  auto hive = THive::Open(file, &error);
+  ASSERT_TRUE(hive);
+  THiveNode many = hive->FindChild(hive->Root(), "Many");
+  ASSERT_NE(many, 0u);
+  hive.reset();
+  std::string claims = good;
+  for (int k = 0; k < 4; ++k) claims[many + 0x18 + k] = "\xA0\x86\x01\x00"[k];  // 100,000 subkeys
+  {
+    std::ofstream out(bad_file, std::ios::binary | std::ios::trunc);
+    out.write(claims.data(), static_cast<std::streamsize>(claims.size()));
+  }
+  hive = THive::Open(bad_file, &error);
+  ASSERT_TRUE(hive);
+  EXPECT_EQ(hive->ChildNames(many).size(), 400u);  // what the list really holds
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes = claims;
+    for (int k = 0; k < 1 + round % 16; ++k) {
+      size_t at = 4096 + rng() % (bytes.size() - 4096);
+      bytes[at] = static_cast<char>(rng());
+    }
+    {
+      std::ofstream out(bad_file, std::ios::binary | std::ios::trunc);
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    auto damaged = THive::Open(bad_file, &error);
+    if (!damaged) continue;
+    damaged->ChildNames(many);
+    damaged->FindChild(many, "Key7");
+    damaged->Children(many);
+  }
 }
 
 TEST(HiveFileTest, RefusesFilesThatAreNoHive) {

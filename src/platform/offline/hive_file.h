@@ -55,9 +55,17 @@ class THive {
   };
   THive() = default;
   const TChildIndex* Index(THiveNode node);
+  // The children of a key. hivex refuses keys with more subkeys than its
+  // fixed limit (70,000); their lists are then read here, every offset and
+  // count checked against the file, and each child is still checked by
+  // hivex when it is used.
+  std::vector<THiveNode> ChildList(THiveNode node);
+  void ReadSubkeyList(uint64_t offset, int depth, size_t limit, std::vector<THiveNode>* out);
+  bool ReadAt(uint64_t offset, size_t count, std::string* out) const;
   std::string Name(const char* utf8);
 
   ::hive_h* handle_ = nullptr;
+  int fd_ = -1;
   std::string host_path_;
   uint64_t file_size_ = 0;
   THiveNode root_ = 0;

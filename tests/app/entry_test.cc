@@ -215,16 +215,20 @@ TEST_F(EntryTest, IncludeFilesChosenBySettingsRunWithTheirSectionLines) {
 }
 
 TEST_F(EntryTest, ReportsAreTriedInOrderAndAFailureDoesNotStopTheNext) {
-  EXPECT_EQ(Run({"/createxmlreport", "/createtxtreport"}), 0);
+  // A text location below a file cannot be made.
+  const std::string text_file = app_.Dir() + "probex.dll/r.txt";
+  app_.Write("vexascan.ini", "[Results]\nTextLocation=" + text_file + "\n");
+  EXPECT_EQ(Run({"/createxmlreport", "/createtxtreport"}, StepsWithFindings()), 0);
   std::string body = Body();
-  const std::string failed =
-      "- Could not create report. Is the path correct, do you have write access?\n";
-  std::string expected_reports = "o Creating text report at " + app_.Dir() +
-                                 "vexascan.results.txt...\n" + failed +
-                                 "o Creating xml report at " + app_.Dir() +
-                                 "vexascan.results.xml...\n" + failed;
+  std::string expected_reports =
+      "o Creating text report at " + text_file + "...\n" + "o Trying to force outpath path...\n" +
+      "- Could not create report. Is the path correct, do you have write access?\n" +
+      "o Creating xml report at " + app_.Dir() + "vexascan.results.xml...\n";
   ASSERT_GE(body.size(), expected_reports.size());
   EXPECT_EQ(body.substr(body.size() - expected_reports.size()), expected_reports);
+  std::string xml = app_.Read("vexascan.results.xml");
+  EXPECT_NE(xml.find("  <product>Adware</product>\r\n"), std::string::npos);
+  EXPECT_EQ(xml.substr(xml.size() - 24), "</xml_quarnel_results>\r\n");
 }
 
 TEST_F(EntryTest, AMissingReportFolderIsCreatedFirst) {
@@ -232,8 +236,8 @@ TEST_F(EntryTest, AMissingReportFolderIsCreatedFirst) {
   EXPECT_EQ(Run({"/createhtmlreport"}), 0);
   std::string expected = "o Creating html report at " + app_.Dir() + "out/deeper/r.html...\n" +
                          "o Trying to force outpath path...\n";
-  EXPECT_NE(out_.find(expected), std::string::npos);
-  EXPECT_TRUE(std::filesystem::is_directory(app_.Path("out/deeper")));
+  EXPECT_EQ(Body().substr(Body().size() - expected.size()), expected);
+  EXPECT_NE(app_.Read("out/deeper/r.html").find("</html>\r\n"), std::string::npos);
 }
 
 TEST_F(EntryTest, ProductSelection) {

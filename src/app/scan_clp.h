@@ -6,6 +6,8 @@
 // A console narrower than 41 columns has no room for the progress bar: the
 // bar is left out and the progress line is cut to the width less one, so it
 // never wraps and the next line's carriage return still overwrites it.
+// Output that is no terminal (a pipe, a file) gets the same bytes, carriage
+// returns included, so a saved transcript replays exactly as it was shown.
 #ifndef VX_APP_SCAN_CLP_H_
 #define VX_APP_SCAN_CLP_H_
 

@@ -174,6 +174,36 @@ std::string ElapsedText(const TScanThread& thread) {
   return FormatDateTime("hh:nn:ss", end - thread.StartTime);
 }
 
+// Everything the scan thread needs before it starts. False when the product
+// selection names an unknown product.
+bool ConfigureScanThread(const TCommandLine& command_line, const TIncludeFileManager& includes,
+                         const TAppDirectories& dirs, const std::string& program_dir,
+                         TConsole& console, TScanThread* thread) {
+  thread->ReportOnly = true;
+  TMyExportParameters& export_parameters = thread->Results.ExportParameters;
+  export_parameters.ProductName = "Quarnel";
+  export_parameters.ProgramPath = dirs.app_dir;
+  export_parameters.ProductVersion = "1.5";
+  export_parameters.Edition = " CLE";
+  export_parameters.BuildDate = "20080525";
+  if (!SelectProducts(command_line, includes, dirs.app_dir, console, &thread->ExcludedProducts)) {
+    return false;
+  }
+  ReadDownloadDirs(dirs.app_dir, &thread->DownloadDirs);
+  thread->Options = ReadScanOptions(dirs.app_dir);
+  thread->AppPath = dirs.app_dir;
+  thread->DataPath = dirs.data_dir;
+  thread->LibraryDir = program_dir;
+  try {
+    TIncludeFile().LoadListFile(dirs.app_dir + "Includes/Browserpages.qrs",
+                                &thread->BrowserPages);
+  } catch (...) {
+    thread->BrowserPages.Clear();  // a damaged list only leaves the rules without it
+  }
+  thread->SetIdlePriority(command_line.HasSwitch("prio-idle"));
+  return true;
+}
+
 }  // namespace
 
 int RunVexascan(const TCommandLine& command_line, TConsole& console,
@@ -237,30 +267,11 @@ int RunVexascan(const TCommandLine& command_line, TConsole& console,
   }
 
   auto thread = std::make_unique<TScanThread>();
-  thread->ReportOnly = true;
-  TMyExportParameters& export_parameters = thread->Results.ExportParameters;
-  export_parameters.ProductName = "Quarnel";
-  export_parameters.ProgramPath = dirs.app_dir;
-  export_parameters.ProductVersion = "1.5";
-  export_parameters.Edition = " CLE";
-  export_parameters.BuildDate = "20080525";
-  if (!SelectProducts(command_line, includes, dirs.app_dir, console, &thread->ExcludedProducts)) {
+  if (!ConfigureScanThread(command_line, includes, dirs, program_dir, console, thread.get())) {
     return kExitUnknownProduct;
-  }
-  ReadDownloadDirs(dirs.app_dir, &thread->DownloadDirs);
-  thread->Options = ReadScanOptions(dirs.app_dir);
-  thread->AppPath = dirs.app_dir;
-  thread->DataPath = dirs.data_dir;
-  thread->LibraryDir = program_dir;
-  try {
-    TIncludeFile().LoadListFile(dirs.app_dir + "Includes/Browserpages.qrs",
-                                &thread->BrowserPages);
-  } catch (...) {
-    thread->BrowserPages.Clear();  // a damaged list only leaves the rules without it
   }
   thread->Steps = environment.steps ? *environment.steps : DefaultScanSteps();
   WireScanEvents(*thread, *reporter);
-  thread->SetIdlePriority(command_line.HasSwitch("prio-idle"));
 
   thread->Start();
   thread->WaitFor();

@@ -51,8 +51,9 @@ class TMemIniFile : public TObject {
 
  private:
   struct Entry {
-    std::string key;
+    std::string key;  // the whole line when it has no "="
     std::string value;
+    bool has_equals = true;
   };
   struct Section {
     std::string name;

@@ -11,6 +11,8 @@ class TObject {
   virtual ~TObject() = default;
   TObject(const TObject&) = delete;
   TObject& operator=(const TObject&) = delete;
+  TObject(TObject&&) = default;
+  TObject& operator=(TObject&&) = default;
 };
 
 }  // namespace vx

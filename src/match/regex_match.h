@@ -10,10 +10,10 @@
 #define VX_MATCH_REGEX_MATCH_H_
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "base/error.h"
 #include "base/string_list.h"
 
 namespace vx {
@@ -21,9 +21,11 @@ namespace vx {
 // The most groups a match reports besides the whole match.
 constexpr int kMaxRegExprGroups = 14;
 
-class TRegExprError : public std::runtime_error {
+// Raised for a pattern that does not compile; the rule line that holds it is
+// caught and logged like any other failing rule.
+class TRegExprError : public EVxError {
  public:
-  using std::runtime_error::runtime_error;
+  using EVxError::EVxError;
 };
 
 // Searches `text` for `pattern` anywhere (unless the pattern anchors itself).

@@ -126,7 +126,8 @@ TEST(CompareRuleTest, Expressions) {
       {"c", "a AND b OR c", false, true},    // (a AND b) OR c
       {"ab", "a AND b OR c", false, true},
       {"a", "a AND b OR c", false, false},
-      {"c", "a OR b AND c", false, true},    // (a OR b) AND c: left to right
+      {"c", "a OR b AND c", false, false},   // (a OR b) AND c: left to right
+      {"bc", "a OR b AND c", false, true},
       {"a", "a OR b AND c", false, false},
       {"word OR x", "OR x", false, true},    // a leading OR is a term
       {"or", "OR x", false, false},

@@ -95,9 +95,7 @@ bool ParseCompareMode(std::string* pattern, TCompareMode* mode) {
 
 bool MatchSubStr(std::string_view text, std::string_view pattern, bool ignore_case) {
   if (text.empty() || pattern.empty()) return false;
-  std::string t, p;
-  return Prepare(text, ignore_case, &t).find(Prepare(pattern, ignore_case, &p)) !=
-         std::string_view::npos;
+  return (ignore_case ? FindFolded(text, pattern) : text.find(pattern)) != std::string_view::npos;
 }
 
 bool MatchExact(std::string_view text, std::string_view pattern, bool ignore_case) {

@@ -111,6 +111,8 @@ std::string Excerpt(std::string_view s) {
 
 }  // namespace
 
+void FreePathVariableTables() { PathVariableTable().Clear(); }
+
 std::string EscapeRegExpr(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 8);

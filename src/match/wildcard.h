@@ -21,6 +21,10 @@ bool MatchWildcard(std::string_view text, std::string_view pattern, bool ignore_
 // matches "abc" but "abc**" does not, while "a**" still matches "abc".
 bool WildcardMatch(std::string_view text, std::string_view pattern);
 
+// The position of `needle` in `text`, a to z folded; npos when absent. An
+// empty needle is found at 0.
+size_t FindFolded(std::string_view text, std::string_view needle);
+
 }  // namespace vx
 
 #endif  // VX_MATCH_WILDCARD_H_

@@ -6,8 +6,10 @@
 #include <random>
 #include <string>
 
+#include "base/ansi_text.h"
 #include "match/boyer_moore.h"
 #include "match/wildcard.h"
+#include "match/include_log.h"
 
 namespace vx {
 namespace {
@@ -70,6 +72,15 @@ TEST(WildcardMatchTest, AgreesWithTheRecursiveDefinition) {
     for (char& c : t) c = text_chars[rng() % 2];
     for (char& c : p) c = pattern_chars[rng() % 4];
     ASSERT_EQ(WildcardMatch(t, p), ReferenceWildcardMatch(t, p)) << '"' << t << "\" vs \"" << p << '"';
+  }
+  // Ignoring case folds while comparing; it must agree with upper-casing first.
+  const char mixed_text[] = "aAbB";
+  const char mixed_pattern[] = "aAbB*?";
+  for (int round = 0; round < 50000; ++round) {
+    std::string t(rng() % 7, ' '), p(rng() % 7, ' ');
+    for (char& c : t) c = mixed_text[rng() % 4];
+    for (char& c : p) c = mixed_pattern[rng() % 6];
+    ASSERT_EQ(MatchWildcard(t, p, true), MatchWildcard(UpperCase(t), UpperCase(p), false)) << t << " / " << p;
   }
 }
 
@@ -223,6 +234,8 @@ TEST(RegExprTest, BadPatternRaisesEveryTime) {
 }
 
 TEST(RegExprTest, CatastrophicPatternFailsQuickly) {
+  testing::TScopedIncludeLog log;
+  ClearRegExprCache();  // the log speaks once per cached pattern
   std::string text(40, 'a');
   text += '!';
   auto start = std::chrono::steady_clock::now();
@@ -231,6 +244,12 @@ TEST(RegExprTest, CatastrophicPatternFailsQuickly) {
     EXPECT_EQ(LastRegExprGroups().Count(), 0);
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  // Said once per pattern, however often the pattern gives up.
+  EXPECT_FALSE(MatchValue(text, "<regexpr>^(a+)+$", false));
+  std::string logged = log.Text();
+  EXPECT_NE(logged.find("^(a+)+$"), std::string::npos) << logged;
+  EXPECT_NE(logged.find("(.*a){25}$"), std::string::npos) << logged;
+  EXPECT_EQ(logged.find("^(a+)+$"), logged.rfind("^(a+)+$")) << logged;
 }
 
 TEST(RegExprTest, CacheIsBounded) {

@@ -11,7 +11,7 @@ namespace {
 
 constexpr double kMsPerDay = 86400000.0;
 // Days from 0001-01-01 (proleptic Gregorian) to 1899-12-30.
-constexpr int64_t kDelphiEpochOffset = 693594;
+constexpr int64_t kDelphiEpochOffset = 693593;
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 

@@ -28,6 +28,7 @@ TMemIniFile TMemIniFile::FromText(std::string_view text) {
 
 void TMemIniFile::SetText(std::string_view raw) {
   sections_.clear();
+  section_index_.clear();
   std::string converted;
   if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
       static_cast<unsigned char>(raw[1]) == 0xFE) {
@@ -45,14 +46,9 @@ void TMemIniFile::SetText(std::string_view raw) {
     if (line.empty() || line[0] == ';') continue;
     if (line.front() == '[' && line.back() == ']') {
       std::string name = line.substr(1, line.size() - 2);
-      current = nullptr;
-      for (Section& s : sections_) {
-        if (AnsiSameText(s.name, name)) current = &s;
-      }
-      if (current == nullptr) {
-        sections_.push_back(Section{name, {}});
-        current = &sections_.back();
-      }
+      auto [it, added] = section_index_.emplace(AnsiLowerCase(name), sections_.size());
+      if (added) sections_.push_back(Section{name, {}, {}});
+      current = &sections_[it->second];
       continue;
     }
     if (current == nullptr) continue;
@@ -61,25 +57,23 @@ void TMemIniFile::SetText(std::string_view raw) {
       current->entries.push_back(Entry{line, std::string(), false});
       continue;
     }
-    current->entries.push_back(Entry{TrimRight(line.substr(0, eq)), TrimLeft(line.substr(eq + 1)), true});
+    Entry entry{TrimRight(line.substr(0, eq)), TrimLeft(line.substr(eq + 1)), true};
+    current->key_index.emplace(AnsiLowerCase(entry.key), current->entries.size());
+    current->entries.push_back(std::move(entry));
   }
 }
 
 const TMemIniFile::Section* TMemIniFile::FindSection(std::string_view name) const {
-  for (const Section& s : sections_) {
-    if (AnsiSameText(s.name, name)) return &s;
-  }
-  return nullptr;
+  auto it = section_index_.find(AnsiLowerCase(name));
+  return it == section_index_.end() ? nullptr : &sections_[it->second];
 }
 
 const TMemIniFile::Entry* TMemIniFile::FindEntry(std::string_view section,
                                                  std::string_view key) const {
   const Section* s = FindSection(section);
   if (s == nullptr) return nullptr;
-  for (const Entry& e : s->entries) {
-    if (e.has_equals && AnsiSameText(e.key, key)) return &e;
-  }
-  return nullptr;
+  auto it = s->key_index.find(AnsiLowerCase(key));
+  return it == s->key_index.end() ? nullptr : &s->entries[it->second];
 }
 
 bool TMemIniFile::SectionExists(std::string_view section) const {

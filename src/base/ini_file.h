@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/object.h"
@@ -58,12 +59,16 @@ class TMemIniFile : public TObject {
   struct Section {
     std::string name;
     std::vector<Entry> entries;
+    // Folded key -> index of its first entry: large files (thousands of
+    // sections and keys) must not be read in quadratic time.
+    std::unordered_map<std::string, size_t> key_index;
   };
   const Section* FindSection(std::string_view name) const;
   const Entry* FindEntry(std::string_view section, std::string_view key) const;
 
   std::string file_name_;
   std::vector<Section> sections_;
+  std::unordered_map<std::string, size_t> section_index_;  // folded name -> index
 };
 
 }  // namespace vx

@@ -1,0 +1,143 @@
+#include "rules/include_file.h"
+
+#include <utility>
+
+#include "base/ansi_text.h"
+#include "base/error.h"
+#include "rules/host_file.h"
+#include "rules/include_codec.h"
+#include "rules/include_format.h"
+
+namespace vx {
+
+namespace fmt = include_format;
+
+namespace {
+
+// The raw lines of a file: the decrypted text of a container (empty when it
+// is damaged), else the file's text lines as they stand. False for a missing
+// file; throws when the file exists but cannot be read.
+bool ReadRawLines(const std::string& file_name, TStringList* lines) {
+  std::string bytes;
+  THostRead r = ReadHostFile(file_name, &bytes);
+  if (r == THostRead::hrMissing) return false;
+  if (r == THostRead::hrFailed) throw EVxError("Cannot read " + file_name);
+  if (IsContainer(bytes)) {
+    std::string text;
+    if (UnpackContainer(bytes, &text)) {
+      lines->SetText(text);
+    } else {
+      lines->Clear();
+    }
+  } else {
+    lines->SetText(bytes);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseIncludeHeaderLine(const std::string& line, TStringList* pairs, int* count) {
+  if (line.empty() || !line.starts_with(fmt::kHeaderPrefix)) return false;
+  if (line.starts_with(fmt::kCountPrefix)) {
+    // Read after "// count:" itself rather than after a fixed ten characters,
+    // so that "// count:250" announces 250 and not 50. A negative count
+    // would shrink the progress total and counts as no number.
+    int32_t value = 0;
+    bool valid = TryStrToInt(Trim(std::string_view(line).substr(fmt::kCountPrefix.size())), &value);
+    *count = valid && value > 0 ? value : 0;
+    return true;
+  }
+  if (line.starts_with(fmt::kKeyLinePrefix)) {
+    size_t sep = line.find(fmt::kKeySeparator, fmt::kKeyLinePrefix.size());
+    if (sep != std::string::npos) {
+      std::string key = line.substr(fmt::kKeyLinePrefix.size(), sep - fmt::kKeyLinePrefix.size());
+      pairs->Add(key + "=" + line.substr(sep + fmt::kKeySeparator.size()));
+    }
+  }
+  return true;
+}
+
+void TIncludeFile::ReadLines(const std::string& file_name, TStringList* target) {
+  file_name_ = file_name;
+  products_.Clear();
+  short_products_.Clear();
+  products_valid_ = false;
+  line_count_ = 0;
+  std::string bytes;
+  THostRead r = ReadHostFile(file_name, &bytes);
+  if (r == THostRead::hrMissing) return;
+  if (r == THostRead::hrFailed) throw EVxError("Cannot read " + file_name);
+  target->Clear();
+  if (IsContainer(bytes)) {
+    // A container's lines are used as they come out, without line decoding.
+    std::string text;
+    if (UnpackContainer(bytes, &text)) target->SetText(text);
+  } else {
+    TStringList lines;
+    lines.SetText(bytes);
+    bytes.clear();
+    std::string decoded;
+    for (int i = 0; i < lines.Count(); ++i) {
+      const std::string& line = lines[i];
+      if (!line.starts_with(fmt::kScrambledMarker) && !line.starts_with(fmt::kEncryptedMarker)) {
+        continue;  // most lines are plain and stay as they are
+      }
+      if (!DecodeIncludeLine(line, &decoded)) {
+        throw EVxError(file_name + ": line " + IntToStr(i + 1) +
+                                 " is not valid Base64");
+      }
+      lines.SetString(i, std::move(decoded));
+      decoded = std::string();
+    }
+    *target = std::move(lines);
+  }
+  line_count_ = target->Count();
+}
+
+int TIncludeFile::ReadHeader(const std::string& file_name, TStringList* pairs) {
+  file_name_ = file_name;
+  products_valid_ = false;
+  pairs->Clear();
+  all_lines_.Clear();
+  if (!ReadRawLines(file_name, &all_lines_)) return 0;
+  int count = 0;
+  for (int i = 0; i < all_lines_.Count(); ++i) {
+    if (!ParseIncludeHeaderLine(all_lines_[i], pairs, &count)) break;
+  }
+  return count;
+}
+
+void TIncludeFile::CollectProducts() {
+  TStringList lines;
+  std::string name = file_name_;
+  ReadLines(name, &lines);
+  for (int i = 0; i < lines.Count(); ++i) {
+    const std::string& line = lines[i];
+    if (!line.starts_with(fmt::kProductPrefix)) continue;
+    std::string entry = line.substr(fmt::kProductPrefix.size());
+    size_t bar = entry.find(fmt::kProductInfoSeparator);
+    short_products_.Add(bar == std::string::npos ? entry : entry.substr(0, bar));
+    products_.Add(std::move(entry));
+  }
+  products_valid_ = true;
+}
+
+TStringList TIncludeFile::GetProducts() {
+  if (!products_valid_) CollectProducts();
+  return products_.Clone();
+}
+
+TStringList TIncludeFile::GetProductsShort() {
+  if (!products_valid_) CollectProducts();
+  return short_products_.Clone();
+}
+
+bool TIncludeFile::LoadListFile(const std::string& file_name, TStringList* target) {
+  std::string bytes;
+  if (ReadHostFile(file_name, &bytes) != THostRead::hrOk) return false;
+  target->SetText(DecryptListFile(bytes));
+  return true;
+}
+
+}  // namespace vx

@@ -51,25 +51,21 @@ class TRegExprThreadState {
     match_data_ = pcre2_match_data_create(kMaxRegExprGroups + 1, nullptr);
   }
   ~TRegExprThreadState() {
-    cache_.clear();
-    index_.clear();
+    Clear();
     pcre2_match_data_free(match_data_);
     pcre2_match_context_free(match_context_);
     pcre2_jit_stack_free(jit_stack_);
   }
 
   TCompiled& Get(std::string_view pattern, bool ignore_case) {
-    std::string key;
-    key.reserve(pattern.size() + 1);
-    key += ignore_case ? 'i' : 'c';
-    key.append(pattern);
-    auto found = index_.find(key);
-    if (found != index_.end()) {
+    TIndex& index = index_[ignore_case ? 1 : 0];
+    auto found = index.find(pattern);
+    if (found != index.end()) {
       cache_.splice(cache_.begin(), cache_, found->second);
-      return *found->second->second;
+      return *found->second->compiled;
     }
     if (cache_.size() >= kRegExprCacheSize) {
-      index_.erase(cache_.back().first);
+      index_[cache_.back().ignore_case ? 1 : 0].erase(cache_.back().pattern);
       cache_.pop_back();
     }
     auto compiled = std::make_unique<TCompiled>();
@@ -89,23 +85,35 @@ class TRegExprThreadState {
       // Without JIT the interpreter runs; both honour the match limit.
       pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE);
     }
-    cache_.emplace_front(key, std::move(compiled));
-    index_.emplace(std::move(key), cache_.begin());
-    return *cache_.front().second;
+    cache_.push_front({std::string(pattern), ignore_case, std::move(compiled)});
+    index.emplace(cache_.front().pattern, cache_.begin());
+    return *cache_.front().compiled;
   }
 
   pcre2_match_data* MatchData() { return match_data_; }
   pcre2_match_context* MatchContext() { return match_context_; }
   size_t Count() const { return cache_.size(); }
   void Clear() {
-    index_.clear();
+    index_[0].clear();
+    index_[1].clear();
     cache_.clear();
   }
 
  private:
-  using TEntry = std::pair<std::string, std::unique_ptr<TCompiled>>;
+  struct TEntry {
+    std::string pattern;
+    bool ignore_case;
+    std::unique_ptr<TCompiled> compiled;
+  };
+  // Looked up by a view of the pattern, so a hit allocates nothing.
+  struct THash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  // The keys are views of the patterns the entries hold.
+  using TIndex = std::unordered_map<std::string_view, std::list<TEntry>::iterator, THash, std::equal_to<>>;
   std::list<TEntry> cache_;  // most recently used first
-  std::unordered_map<std::string, std::list<TEntry>::iterator> index_;
+  TIndex index_[2];          // by case flag: respected, ignored
   pcre2_match_context* match_context_ = nullptr;
   pcre2_jit_stack* jit_stack_ = nullptr;
   pcre2_match_data* match_data_ = nullptr;

@@ -35,6 +35,9 @@ bool IsOperator(const TCompareRuleItem& item, std::string_view op) { return Same
 
 }  // namespace
 
+// The operator passes walk backwards and remove each operator as they go;
+// marking and compacting afterwards gives the same items in linear time, so
+// a long hostile expression cannot make the parse quadratic.
 void TCompareRule::Parse(std::string_view expression) {
   items_.clear();
   for (std::string& token : Tokenize(expression)) {
@@ -45,24 +48,34 @@ void TCompareRule::Parse(std::string_view expression) {
   if (!items_.empty() && IsOperator(*items_.back(), "NOT")) items_.pop_back();
   // NOT marks the term after it; the walk goes backwards, so NOT NOT x sets
   // the mark twice and negates once.
-  for (int i = Count() - 2; i >= 0; --i) {
-    if (IsOperator(*items_[i], "NOT")) {
-      items_[i + 1]->Negated = true;
-      items_.erase(items_.begin() + i);
+  if (items_.size() >= 2) {
+    size_t next = items_.size() - 1;  // the nearest item after i that stays
+    for (size_t i = items_.size() - 1; i-- > 0;) {
+      if (IsOperator(*items_[i], "NOT")) {
+        items_[next]->Negated = true;
+        items_[i].reset();
+      } else {
+        next = i;
+      }
     }
+    std::erase(items_, nullptr);
   }
   if (!items_.empty()) items_.front()->Combine = TCompareRuleItem::kCombineOr;
   if (!items_.empty() && IsOperator(*items_.back(), "OR")) items_.pop_back();
   if (!items_.empty() && IsOperator(*items_.back(), "AND")) items_.pop_back();
   // The walk stops at the second item, so a leading AND or OR is a term.
-  for (int i = Count() - 2; i >= 1; --i) {
-    if (IsOperator(*items_[i], "AND")) {
-      items_[i + 1]->Combine = TCompareRuleItem::kCombineAnd;
-      items_.erase(items_.begin() + i);
-    } else if (IsOperator(*items_[i], "OR")) {
-      items_[i + 1]->Combine = TCompareRuleItem::kCombineOr;
-      items_.erase(items_.begin() + i);
+  if (items_.size() >= 3) {
+    size_t next = items_.size() - 1;
+    for (size_t i = items_.size() - 1; i-- > 1;) {
+      bool is_and = IsOperator(*items_[i], "AND");
+      if (is_and || IsOperator(*items_[i], "OR")) {
+        items_[next]->Combine = is_and ? TCompareRuleItem::kCombineAnd : TCompareRuleItem::kCombineOr;
+        items_[i].reset();
+      } else {
+        next = i;
+      }
     }
+    std::erase(items_, nullptr);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/ansi_text.h"
 #include "match/boyer_moore.h"
@@ -168,6 +169,62 @@ TEST(CompareRuleTest, QuotesJoinTheTextAroundThem) {
   TCompareRule open("x \"unterminated quote");
   ASSERT_EQ(open.Count(), 2);
   EXPECT_EQ(open.Items(1).Text, "unterminated quote");
+}
+
+// The operator passes as the rule language states them, removing each
+// operator on the spot.
+std::string ReferenceParse(const std::vector<std::string>& tokens) {
+  struct TItem {
+    std::string text;
+    bool negated = false;
+    bool is_and = false;
+  };
+  std::vector<TItem> items;
+  for (const auto& t : tokens) items.push_back({t});
+  auto is = [](const TItem& item, const char* op) { return SameText(item.text, op); };
+  if (!items.empty() && is(items.back(), "NOT")) items.pop_back();
+  for (int i = static_cast<int>(items.size()) - 2; i >= 0; --i)
+    if (is(items[i], "NOT")) {
+      items[i + 1].negated = true;
+      items.erase(items.begin() + i);
+    }
+  if (!items.empty()) items.front().is_and = false;
+  if (!items.empty() && is(items.back(), "OR")) items.pop_back();
+  if (!items.empty() && is(items.back(), "AND")) items.pop_back();
+  for (int i = static_cast<int>(items.size()) - 2; i >= 1; --i)
+    if (is(items[i], "AND") || is(items[i], "OR")) {
+      items[i + 1].is_and = is(items[i], "AND");
+      items.erase(items.begin() + i);
+    }
+  std::string out;
+  for (const auto& item : items) out += (item.is_and ? "&" : "|") + std::string(item.negated ? "!" : "") + item.text + " ";
+  return out;
+}
+
+TEST(CompareRuleTest, AgreesWithTheStatedOperatorPasses) {
+  std::mt19937 rng(99);
+  const char* words[] = {"NOT", "and", "OR", "x", "y"};
+  for (int round = 0; round < 20000; ++round) {
+    std::vector<std::string> tokens(rng() % 8);
+    std::string expression;
+    for (auto& t : tokens) expression += (t = words[rng() % 5]) + " ";
+    TCompareRule rule(expression);
+    std::string got;
+    for (int i = 0; i < rule.Count(); ++i)
+      got += (rule.Items(i).Combine == TCompareRuleItem::kCombineAnd ? "&" : "|") +
+             std::string(rule.Items(i).Negated ? "!" : "") + rule.Items(i).Text + " ";
+    ASSERT_EQ(got, ReferenceParse(tokens)) << expression;
+  }
+}
+
+TEST(CompareRuleTest, LongHostileExpressionParsesQuickly) {
+  std::string expression;
+  for (int i = 0; i < 100000; ++i) expression += "NOT AND OR ";
+  expression += "x";
+  auto start = std::chrono::steady_clock::now();
+  TCompareRule rule(expression);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_GE(rule.Count(), 1);
 }
 
 TEST(ParseCompareModeTest, RemovesOnePrefix) {

@@ -139,7 +139,9 @@ TStringList FindPathPattern(std::string_view pattern, bool find_files, bool find
     queue.pop_front();
     std::string search = prefix + (form == pfRegExpr ? EscapeRegExpr(here) : here) + name_part;
     TStringList found;
-    if (find_files) found = SearchDirectory(search, find_files, find_folders, kNameFormFull);
+    // Folders come from their own search below, so asking for both lists
+    // each folder once.
+    if (find_files) found = SearchDirectory(search, true, false, kNameFormFull);
     if (find_folders) {
       TStringList folders = SearchDirectory(search, false, true, kNameFormFull);
       RemoveDotEntries(&folders);

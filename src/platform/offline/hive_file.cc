@@ -1,0 +1,282 @@
+#include "platform/offline/hive_file.h"
+
+#include <fcntl.h>
+#include <hivex.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/ansi_text.h"
+#include "base/codepage.h"
+#include "platform/offline/mem_key.h"
+
+namespace vx {
+
+namespace {
+
+struct TFree {
+  void operator()(void* p) const { free(p); }
+};
+
+uint64_t NamePrefix(const std::string& folded) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < folded.size() ? static_cast<unsigned char>(folded[i]) : 0u);
+  return v;
+}
+
+// Orders as the folded names do: the prefixes first, the full names on a tie.
+template <typename TEntryType>
+bool EntryBefore(const TEntryType& entry, uint64_t prefix, const std::string& folded) {
+  if (entry.prefix != prefix) return entry.prefix < prefix;
+  return entry.folded < folded;
+}
+
+}  // namespace
+
+std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* error) {
+  struct stat st;
+  if (stat(host_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (error) *error = "cannot read the file";
+    return nullptr;
+  }
+  errno = 0;
+  hive_h* h = hivex_open(host_path.c_str(), 0);
+  if (!h) {
+    int e = errno;
+    if (error) {
+      *error = "not a registry hive or damaged";
+      if (e) *error += std::string(" (") + std::strerror(e) + ")";
+    }
+    return nullptr;
+  }
+  THiveNode root = hivex_root(h);
+  if (root == 0) {
+    hivex_close(h);
+    if (error) *error = "damaged hive: no root key";
+    return nullptr;
+  }
+  std::shared_ptr<THive> hive(new THive());
+  hive->handle_ = h;
+  hive->host_path_ = host_path;
+  hive->file_size_ = static_cast<uint64_t>(st.st_size);
+  hive->root_ = root;
+  hive->fd_ = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+  return hive;
+}
+
+THive::~THive() {
+  if (handle_) hivex_close(handle_);
+  if (fd_ >= 0) close(fd_);
+}
+
+namespace {
+
+constexpr uint64_t kFirstBin = 0x1000;  // cell offsets count from the first bin
+constexpr uint32_t kNoCell = 0xFFFFFFFFu;
+
+uint32_t Le32(const std::string& b, size_t at) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+}  // namespace
+
+bool THive::ReadAt(uint64_t offset, size_t count, std::string* out) const {
+  if (fd_ < 0 || offset > file_size_ || file_size_ - offset < count) return false;
+  out->resize(count);
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = pread(fd_, out->data() + done, count - done, static_cast<off_t>(offset + done));
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void THive::ReadSubkeyList(uint64_t offset, int depth, size_t limit, std::vector<THiveNode>* out) {
+  std::string head;
+  if (depth > 1 || !ReadAt(offset, 8, &head)) return;
+  int32_t cell = static_cast<int32_t>(Le32(head, 0));
+  if (cell >= 0) return;  // a free cell holds no list
+  uint64_t size = static_cast<uint64_t>(-static_cast<int64_t>(cell));
+  std::string id = head.substr(4, 2);
+  size_t count = static_cast<unsigned char>(head[6]) | static_cast<size_t>(static_cast<unsigned char>(head[7])) << 8;
+  size_t stride = (id == "lf" || id == "lh") ? 8 : (id == "li" || id == "ri") ? 4 : 0;
+  if (stride == 0 || 8 + count * stride > size) return;
+  std::string body;
+  if (!ReadAt(offset + 8, count * stride, &body)) return;
+  for (size_t k = 0; k < count && out->size() < limit; ++k) {
+    uint64_t target = Le32(body, k * stride) + kFirstBin;
+    if (id == "ri") {
+      ReadSubkeyList(target, depth + 1, limit, out);
+    } else {
+      out->push_back(static_cast<THiveNode>(target));
+    }
+  }
+}
+
+std::vector<THiveNode> THive::ChildList(THiveNode node) {
+  std::vector<THiveNode> out;
+  errno = 0;
+  std::unique_ptr<hive_node_h, TFree> children(hivex_node_children(handle_, node));
+  if (children) {
+    for (hive_node_h* c = children.get(); *c; ++c) out.push_back(*c);
+    return out;
+  }
+  if (errno != ERANGE) return out;
+  std::string nk;
+  if (!ReadAt(node, 0x24, &nk) || nk.compare(4, 2, "nk") != 0) return out;
+  uint32_t list = Le32(nk, 0x20);
+  if (list == kNoCell) return out;
+  // No list can name more keys than the file has room for.
+  size_t limit = std::min<uint64_t>(Le32(nk, 0x18), file_size_ / 4);
+  ReadSubkeyList(list + kFirstBin, 0, limit, &out);
+  return out;
+}
+
+void THive::SetCodePage(int code_page) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (code_page == code_page_) return;
+  code_page_ = code_page;
+  index_.clear();
+}
+
+std::string THive::Name(const char* utf8) {
+  if (!utf8) return std::string();
+  std::string out = Utf8ToAnsi(utf8, code_page_);
+  return out;
+}
+
+const THive::TChildIndex* THive::Index(THiveNode node) {
+  auto it = index_.find(node);
+  if (it != index_.end()) return it->second.get();
+  auto index = std::make_unique<TChildIndex>();
+  for (THiveNode child : ChildList(node)) {
+    std::unique_ptr<char, TFree> name(hivex_node_name(handle_, child));
+    if (!name) continue;  // hivex found no key there
+    std::string folded = FoldRegName(Name(name.get()));
+    uint64_t prefix = NamePrefix(folded);
+    index->entries.push_back(TEntry{prefix, std::move(folded), child, nullptr});
+  }
+  std::stable_sort(index->entries.begin(), index->entries.end(),
+                   [](const TEntry& a, const TEntry& b) { return EntryBefore(a, b.prefix, b.folded); });
+  index->entries.shrink_to_fit();
+  const TChildIndex* result = index.get();
+  index_.emplace(node, std::move(index));
+  return result;
+}
+
+THiveNode THive::FindChild(THiveNode node, std::string_view name) {
+  return FindChildFolded(node, FoldRegName(name));
+}
+
+THiveNode THive::FindChildFolded(THiveNode node, const std::string& folded) {
+  if (node == 0) return 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const TChildIndex* index = Index(node);
+  uint64_t prefix = NamePrefix(folded);
+  auto it = std::lower_bound(index->entries.begin(), index->entries.end(), folded,
+                             [prefix](const TEntry& entry, const std::string& key) {
+                               return EntryBefore(entry, prefix, key);
+                             });
+  if (it == index->entries.end() || it->folded != folded) return 0;
+  return it->node;
+}
+
+void THive::Step(TCursor* cursor, const std::string& folded) {
+  if (cursor->node == 0) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto* table = static_cast<const TChildIndex*>(cursor->table);
+  if (!table) {
+    table = Index(cursor->node);
+    if (cursor->entry) static_cast<TEntry*>(cursor->entry)->table = table;
+  }
+  uint64_t prefix = NamePrefix(folded);
+  auto it = std::lower_bound(table->entries.begin(), table->entries.end(), folded,
+                             [prefix](const TEntry& entry, const std::string& key) {
+                               return EntryBefore(entry, prefix, key);
+                             });
+  if (it == table->entries.end() || it->folded != folded) {
+    *cursor = TCursor{};
+    return;
+  }
+  // Entries are only ever changed here, under the lock, to remember a table.
+  TEntry* entry = const_cast<TEntry*>(&*it);
+  *cursor = TCursor{entry->node, entry->table, entry};
+}
+
+std::vector<THiveNode> THive::Children(THiveNode node) {
+  std::vector<THiveNode> out;
+  if (node == 0) return out;
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (THiveNode child : ChildList(node)) {
+    if (hivex_node_name_len(handle_, child) > 0) out.push_back(child);
+  }
+  return out;
+}
+
+std::vector<std::string> THive::ChildNames(THiveNode node) {
+  std::vector<std::string> out;
+  if (node == 0) return out;
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (THiveNode child : ChildList(node)) {
+    std::unique_ptr<char, TFree> name(hivex_node_name(handle_, child));
+    if (name) out.push_back(Name(name.get()));
+  }
+  return out;
+}
+
+std::string THive::NodeName(THiveNode node) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_ptr<char, TFree> name(hivex_node_name(handle_, node));
+  return name ? Name(name.get()) : std::string();
+}
+
+std::vector<std::string> THive::ValueNames(THiveNode node) {
+  std::vector<std::string> out;
+  if (node == 0) return out;
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_ptr<hive_value_h, TFree> values(hivex_node_values(handle_, node));
+  if (!values) return out;
+  for (hive_value_h* v = values.get(); *v; ++v) {
+    std::unique_ptr<char, TFree> key(hivex_value_key(handle_, *v));
+    if (key) out.push_back(Name(key.get()));
+  }
+  return out;
+}
+
+bool THive::QueryValue(THiveNode node, std::string_view name, TRegValue* value) {
+  if (node == 0) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_ptr<hive_value_h, TFree> values(hivex_node_values(handle_, node));
+  if (!values) return false;
+  for (hive_value_h* v = values.get(); *v; ++v) {
+    std::unique_ptr<char, TFree> key(hivex_value_key(handle_, *v));
+    if (!key || !AnsiSameText(Name(key.get()), name)) continue;
+    hive_type type;
+    size_t len = 0;
+    std::unique_ptr<char, TFree> data(hivex_value_value(handle_, *v, &type, &len));
+    if (!data) return false;  // hivex refused the data (damaged or oversized)
+    if (value) {
+      value->type = static_cast<uint32_t>(type);
+      value->data.assign(data.get(), len);
+    }
+    return true;
+  }
+  return false;
+}
+
+uint64_t THive::Timestamp(THiveNode node) {
+  if (node == 0) return 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  int64_t t = hivex_node_timestamp(handle_, node);
+  return t < 0 ? 0 : static_cast<uint64_t>(t);
+}
+
+}  // namespace vx

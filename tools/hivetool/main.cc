@@ -1,0 +1,211 @@
+// hivetool: builds hive files from registry export text, dumps hives back to
+// text, and shows how the scanner sees an image.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "base/ansi_text.h"
+#include "base/codepage.h"
+#include "hive_dump.h"
+#include "platform/offline/hive_writer.h"
+#include "platform/offline/mem_key.h"
+#include "platform/offline/offline_machine.h"
+#include "platform/offline/offline_registry.h"
+#include "platform/offline/reg_text.h"
+#include "platform/offline/reg_tree.h"
+
+namespace vx {
+namespace {
+
+constexpr char kUsage[] =
+    "Usage:\n"
+    "  hivetool build [--root KEY] [--compact] OUT.hive IN.reg [IN.reg...]\n"
+    "      Builds a hive file from registry export text (REGEDIT4 or version 5.00).\n"
+    "      KEY is the full name the hive's root stands for, for example\n"
+    "      \"HKEY_LOCAL_MACHINE\\SOFTWARE\" or \"HKEY_CURRENT_USER\"; without it the\n"
+    "      first key of the text decides (HKEY_LOCAL_MACHINE\\X and HKEY_USERS\\X:\n"
+    "      those two names, any other root: the root alone). Keys outside KEY are\n"
+    "      reported and left out. The hive is filled through hivex; --compact\n"
+    "      lays it out in one pass instead, for keys with very many subkeys.\n"
+    "      Bad lines are named and skipped; the exit code is then 1.\n"
+    "  hivetool dump [--root KEY] [--regedit4] [--codepage N] HIVE [OUT.reg]\n"
+    "      Writes the hive as registry export text, to OUT.reg or standard output:\n"
+    "      version 5.00 in UTF-16LE as regedit writes it, or REGEDIT4 8-bit text.\n"
+    "      KEY defaults to HKEY_CURRENT_USER for NTUSER.DAT,\n"
+    "      HKEY_CURRENT_USER\\Software\\Classes for UsrClass.dat and\n"
+    "      HKEY_LOCAL_MACHINE\\<FILE NAME> for the others.\n"
+    "  hivetool image [--user NAME|SID] [--drive X=DIR]... [--reg FILE.reg]... IMAGE_DIR\n"
+    "      Shows the machine the scanner sees in an image: Windows directory,\n"
+    "      architecture, users with SIDs and hives, registry roots and the\n"
+    "      special folders of the chosen user.\n"
+    "Exit codes: 0 done, 1 failed, 2 bad command line.\n";
+
+int UsageError(const std::string& what) {
+  std::cerr << "hivetool: " << what << "\n\n" << kUsage;
+  return 2;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* data) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  data->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return static_cast<bool>(in) || in.eof();
+}
+
+std::string BaseName(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int Build(const std::vector<std::string>& args) {
+  std::string root_key;
+  bool compact = false;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--root" && i + 1 < args.size()) {
+      root_key = args[++i];
+    } else if (args[i] == "--compact") {
+      compact = true;
+    } else if (StartsWith(args[i], "--")) {
+      return UsageError("unknown option " + args[i]);
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.size() < 2) return UsageError("build needs an output hive and at least one .reg file");
+  std::vector<std::string> messages;
+  std::vector<TRegOp> ops;
+  bool failed = false;
+  for (size_t i = 1; i < files.size(); ++i) {
+    std::string data;
+    if (!ReadWholeFile(files[i], &data)) {
+      messages.push_back(files[i] + ": cannot read the file");
+      failed = true;
+      continue;
+    }
+    size_t before = messages.size();
+    // The hive is still written from the good lines; the exit code tells of the bad ones.
+    if (!ParseRegText(data, files[i], 1252, &ops, &messages) || messages.size() > before) failed = true;
+  }
+  TMemKey root("");
+  BuildKeyTree(ops, root_key, &root, &messages);
+  for (const std::string& m : messages) std::cerr << m << "\n";
+  std::string error;
+  bool ok = compact ? WriteCompactHiveFile(files[0], root, &error) : WriteHiveFile(files[0], root, &error);
+  if (!ok) {
+    std::cerr << files[0] << ": " << error << "\n";
+    return 1;
+  }
+  return failed ? 1 : 0;
+}
+
+int Dump(const std::vector<std::string>& args) {
+  std::string root_key;
+  TRegTextFormat format = TRegTextFormat::rfVersion5;
+  int code_page = 1252;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--root" && i + 1 < args.size()) {
+      root_key = args[++i];
+    } else if (args[i] == "--regedit4") {
+      format = TRegTextFormat::rfRegedit4;
+    } else if (args[i] == "--codepage" && i + 1 < args.size()) {
+      int32_t cp = 0;
+      if (!TryStrToInt(args[++i], &cp) || cp <= 0) return UsageError("bad code page " + args[i]);
+      code_page = cp;
+    } else if (StartsWith(args[i], "--")) {
+      return UsageError("unknown option " + args[i]);
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.empty() || files.size() > 2) return UsageError("dump needs one hive and at most one output file");
+  std::string error;
+  auto hive = THive::Open(files[0], &error);
+  if (!hive) {
+    std::cerr << files[0] << ": " << error << "\n";
+    return 1;
+  }
+  if (root_key.empty()) {
+    std::string base = BaseName(files[0]);
+    if (AnsiSameText(base, "NTUSER.DAT")) {
+      root_key = "HKEY_CURRENT_USER";
+    } else if (AnsiSameText(base, "UsrClass.dat")) {
+      root_key = "HKEY_CURRENT_USER\\Software\\Classes";
+    } else {
+      size_t dot = base.find('.');
+      root_key = "HKEY_LOCAL_MACHINE\\" + AnsiUpperCase(base.substr(0, dot));
+    }
+  }
+  std::vector<std::string> messages;
+  std::string text = DumpHive(*hive, root_key, format, code_page, &messages);
+  for (const std::string& m : messages) std::cerr << files[0] << ": " << m << "\n";
+  if (files.size() == 2) {
+    std::ofstream out(files[1], std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!out) {
+      std::cerr << files[1] << ": cannot write the file\n";
+      return 1;
+    }
+  } else {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+  return 0;
+}
+
+int Image(const std::vector<std::string>& args) {
+  TOfflineOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--user" && i + 1 < args.size()) {
+      options.user = args[++i];
+    } else if (args[i] == "--reg" && i + 1 < args.size()) {
+      options.reg_files.push_back(args[++i]);
+    } else if (args[i] == "--drive" && i + 1 < args.size()) {
+      std::string spec = args[++i];
+      if (spec.size() < 3 || spec[1] != '=') return UsageError("--drive wants X=DIR, not " + spec);
+      options.drives.emplace_back(spec[0], spec.substr(2));
+    } else if (StartsWith(args[i], "--")) {
+      return UsageError("unknown option " + args[i]);
+    } else if (options.image_root.empty()) {
+      options.image_root = args[i];
+    } else {
+      return UsageError("one image folder only");
+    }
+  }
+  if (options.image_root.empty()) return UsageError("image needs the image folder");
+  std::vector<std::string> messages;
+  auto machine = TOfflineMachine::Open(options, &messages);
+  SetAnsiCodePage(machine->CodePage());
+  for (const std::string& m : messages) std::cout << "! " << m << "\n";
+  std::cout << machine->Describe();
+  return 0;
+}
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::cout << kUsage;
+    return args.empty() ? 2 : 0;
+  }
+  std::string command = args[0];
+  args.erase(args.begin());
+  if (command == "build") return Build(args);
+  if (command == "dump") return Dump(args);
+  if (command == "image") return Image(args);
+  return UsageError("unknown command " + command);
+}
+
+}  // namespace
+}  // namespace vx
+
+int main(int argc, char** argv) {
+  try {
+    return vx::Main(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "hivetool: " << e.what() << "\n";
+    return 1;
+  }
+}

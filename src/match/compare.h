@@ -35,7 +35,7 @@ bool ParseCompareMode(std::string* pattern, TCompareMode* mode);
 std::string_view ParseCompareMode(std::string_view pattern, TCompareMode* mode);
 
 // Compares `text` with `pattern` in the mode its prefix names, else in
-// `default_mode`. Throws TRegExprError for a regular expression that does
+// `default_mode`. Throws TRegexError for a regular expression that does
 // not compile.
 bool MatchValue(std::string_view text, std::string_view pattern, bool ignore_case,
                 TCompareMode default_mode = cmWildcard);

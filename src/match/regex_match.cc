@@ -39,9 +39,9 @@ struct TCompiled {
 
 // Everything a thread needs to search: the cache of compiled patterns and
 // one set of match buffers, all reused from call to call.
-class TRegExprThreadState {
+class TRegexThreadState {
  public:
-  TRegExprThreadState() {
+  TRegexThreadState() {
     match_context_ = pcre2_match_context_create(nullptr);
     pcre2_set_match_limit(match_context_, kRegExprMatchLimit);
     pcre2_set_depth_limit(match_context_, kRegExprDepthLimit);
@@ -50,7 +50,7 @@ class TRegExprThreadState {
     if (jit_stack_) pcre2_jit_stack_assign(match_context_, nullptr, jit_stack_);
     match_data_ = pcre2_match_data_create(kMaxRegExprGroups + 1, nullptr);
   }
-  ~TRegExprThreadState() {
+  ~TRegexThreadState() {
     Clear();
     pcre2_match_data_free(match_data_);
     pcre2_match_context_free(match_context_);
@@ -119,8 +119,8 @@ class TRegExprThreadState {
   pcre2_match_data* match_data_ = nullptr;
 };
 
-TRegExprThreadState& ThreadState() {
-  thread_local TRegExprThreadState state;
+TRegexThreadState& ThreadState() {
+  thread_local TRegexThreadState state;
   return state;
 }
 
@@ -137,9 +137,9 @@ TStringList& LastRegExprMatch() {
 }
 
 bool RegExprMatch(std::string_view text, std::string_view pattern, bool ignore_case) {
-  TRegExprThreadState& state = ThreadState();
+  TRegexThreadState& state = ThreadState();
   TCompiled& compiled = state.Get(pattern, ignore_case);
-  if (!compiled.code) throw TRegExprError(compiled.error);
+  if (!compiled.code) throw TRegexError(compiled.error);
 
   pcre2_match_data* md = state.MatchData();
   int rc = pcre2_match(compiled.code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0,

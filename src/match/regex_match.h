@@ -4,7 +4,7 @@
 // Patterns come from rule files, which are not trusted: every search runs
 // under match, depth and heap limits, and a search that hits one counts as
 // no match (the include error log says so, once per pattern). A pattern that
-// does not compile raises TRegExprError. The accepted dialect is described in
+// does not compile raises TRegexError. The accepted dialect is described in
 // docs/regular-expressions.md.
 #ifndef VX_MATCH_REGEX_MATCH_H_
 #define VX_MATCH_REGEX_MATCH_H_
@@ -23,7 +23,7 @@ constexpr int kMaxRegExprGroups = 14;
 
 // Raised for a pattern that does not compile; the rule line that holds it is
 // caught and logged like any other failing rule.
-class TRegExprError : public EVxError {
+class TRegexError : public EVxError {
  public:
   using EVxError::EVxError;
 };

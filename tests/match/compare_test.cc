@@ -276,7 +276,7 @@ TEST(RegExprTest, CaseAndGroups) {
 
 TEST(RegExprTest, DotCrossesLineBreaksAndUtfSwitchesAreRefused) {
   EXPECT_TRUE(MatchValue("first\r\nsecond", "<regexpr>first.*second", false));
-  EXPECT_THROW(MatchValue("x", "<regexpr>(*UTF)x", false), TRegExprError);
+  EXPECT_THROW(MatchValue("x", "<regexpr>(*UTF)x", false), TRegexError);
 }
 
 TEST(RegExprTest, BadPatternRaisesEveryTime) {
@@ -284,7 +284,7 @@ TEST(RegExprTest, BadPatternRaisesEveryTime) {
     try {
       MatchValue("abc", "<regexpr>(abc", false);
       FAIL() << "no error";
-    } catch (const TRegExprError& e) {
+    } catch (const TRegexError& e) {
       EXPECT_NE(std::string(e.what()).find("(abc"), std::string::npos) << e.what();
     }
   }

@@ -65,6 +65,11 @@ int main() {
   stars += "*b";
   Measure("wildcard 100 stars over 2000 chars, no match", [&] { return vx::WildcardMatch(text, stars); },
           std::chrono::milliseconds(500));
+  // The slowest shape for the matcher: one star before a long literal that
+  // almost matches everywhere (O(text * pattern)).
+  std::string near_miss = "*" + std::string(50, 'a') + "b";
+  Measure("wildcard *aaa...ab (50 a's) over 2000 chars, no match",
+          [&] { return vx::WildcardMatch(text, near_miss); }, std::chrono::milliseconds(500));
   std::string bad = std::string(30, 'a') + "!";
   Measure("<regexpr>^(a+)+$ on 30 a's and '!' (limit hit)", [&] { return MatchValue(bad, "<regexpr>^(a+)+$", false); },
           std::chrono::milliseconds(500));

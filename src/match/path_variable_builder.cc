@@ -16,7 +16,7 @@ namespace vx {
 namespace {
 
 constexpr const char* kShellFolders = "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\";
-constexpr const char* kUserShellFolders =
+constexpr const char* kCurrentUserShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\";
 constexpr const char* kCurrentVersion = "Microsoft\\Windows\\CurrentVersion\\";
 constexpr const char* kQuickLaunch = "\\Microsoft\\Internet Explorer\\Quick Launch";
@@ -44,16 +44,16 @@ const std::array<TPathRegistryUpdaterRecord, 21> kRegistryRows = {{
     {"<$COMMONDOCUMENTS>", kHkeyLocalMachine, kShellFolders, "Common Documents", false, false, false, "", ""},
     {"<$COMMONPROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "CommonFilesDir", false, false, true, "", ""},
     {"<$PROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir", false, false, true, "", ""},
-    {"<$DESKTOP>", kHkeyCurrentUser, kUserShellFolders, "Desktop", true, true, false, "", ""},
-    {"<$APPDATA>", kHkeyCurrentUser, kUserShellFolders, "AppData", true, true, false, "", ""},
-    {"<$STARTUP>", kHkeyCurrentUser, kUserShellFolders, "Startup", true, true, false, "", ""},
-    {"<$STARTMENU>", kHkeyCurrentUser, kUserShellFolders, "Start Menu", true, true, false, "", ""},
-    {"<$PROGRAMS>", kHkeyCurrentUser, kUserShellFolders, "Programs", true, true, false, "", ""},
-    {"<$FAVORITES>", kHkeyCurrentUser, kUserShellFolders, "Favorites", true, true, false, "", ""},
-    {"<$TEMPLATES>", kHkeyCurrentUser, kUserShellFolders, "Templates", true, true, false, "", ""},
-    {"<$PERSONAL>", kHkeyCurrentUser, kUserShellFolders, "Personal", true, true, false, "", ""},
-    {"<$LOCALAPPDATA>", kHkeyCurrentUser, kUserShellFolders, "Local AppData", true, true, false, "", ""},
-    {"<$LOCALSETTINGS>", kHkeyCurrentUser, kUserShellFolders, "Local Settings", true, true, false, "", ""},
+    {"<$DESKTOP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Desktop", true, true, false, "", ""},
+    {"<$APPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "AppData", true, true, false, "", ""},
+    {"<$STARTUP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Startup", true, true, false, "", ""},
+    {"<$STARTMENU>", kHkeyCurrentUser, kCurrentUserShellFolders, "Start Menu", true, true, false, "", ""},
+    {"<$PROGRAMS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Programs", true, true, false, "", ""},
+    {"<$FAVORITES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Favorites", true, true, false, "", ""},
+    {"<$TEMPLATES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Templates", true, true, false, "", ""},
+    {"<$PERSONAL>", kHkeyCurrentUser, kCurrentUserShellFolders, "Personal", true, true, false, "", ""},
+    {"<$LOCALAPPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local AppData", true, true, false, "", ""},
+    {"<$LOCALSETTINGS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local Settings", true, true, false, "", ""},
     {"<$PATH>", kHkeyCurrentUser, "Environment\\", "PATH", false, true, false, "", ";"},
 }};
 

@@ -153,6 +153,9 @@ TEST_F(FilePatternsTest, FileStringList) {
   folders.Scan("C:\\Dir\\S*");
   EXPECT_EQ(folders.ToVector(), (TNames{"C:\\Dir\\Sub", "C:\\Dir\\Sub2", "C:\\Dir\\Sub\\Sx"}));
   EXPECT_EQ(progress.size(), 4u);
+  folders.FullPath = false;
+  folders.Scan("C:\\Dir\\S*");
+  EXPECT_EQ(folders.ToVector(), (TNames{"Sub", "Sub2", "Sub\\Sx"}));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "base/ansi_text.h"
 #include "match/path_variable_table.h"
 #include "match/path_variables.h"
-#include "match/special_folder.h"
+#include "match/shell_folder.h"
 #include "platform/machine.h"
 #include "sysaccess/my_registry.h"
 

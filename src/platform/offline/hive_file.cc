@@ -22,6 +22,19 @@ struct TFree {
   void operator()(void* p) const { free(p); }
 };
 
+uint64_t NamePrefix(const std::string& folded) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < folded.size() ? static_cast<unsigned char>(folded[i]) : 0u);
+  return v;
+}
+
+// Orders as the folded names do: the prefixes first, the full names on a tie.
+template <typename TEntryType>
+bool EntryBefore(const TEntryType& entry, uint64_t prefix, const std::string& folded) {
+  if (entry.prefix != prefix) return entry.prefix < prefix;
+  return entry.folded < folded;
+}
+
 }  // namespace
 
 std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* error) {
@@ -147,10 +160,12 @@ const THive::TChildIndex* THive::Index(THiveNode node) {
   for (THiveNode child : ChildList(node)) {
     std::unique_ptr<char, TFree> name(hivex_node_name(handle_, child));
     if (!name) continue;  // hivex found no key there
-    index->entries.emplace_back(FoldRegName(Name(name.get())), child);
+    std::string folded = FoldRegName(Name(name.get()));
+    uint64_t prefix = NamePrefix(folded);
+    index->entries.push_back(TEntry{prefix, std::move(folded), child, nullptr});
   }
   std::stable_sort(index->entries.begin(), index->entries.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+                   [](const TEntry& a, const TEntry& b) { return EntryBefore(a, b.prefix, b.folded); });
   index->entries.shrink_to_fit();
   const TChildIndex* result = index.get();
   index_.emplace(node, std::move(index));
@@ -158,14 +173,42 @@ const THive::TChildIndex* THive::Index(THiveNode node) {
 }
 
 THiveNode THive::FindChild(THiveNode node, std::string_view name) {
+  return FindChildFolded(node, FoldRegName(name));
+}
+
+THiveNode THive::FindChildFolded(THiveNode node, const std::string& folded) {
   if (node == 0) return 0;
-  std::string folded = FoldRegName(name);
   std::lock_guard<std::mutex> lock(mutex_);
   const TChildIndex* index = Index(node);
+  uint64_t prefix = NamePrefix(folded);
   auto it = std::lower_bound(index->entries.begin(), index->entries.end(), folded,
-                             [](const auto& entry, const std::string& key) { return entry.first < key; });
-  if (it == index->entries.end() || it->first != folded) return 0;
-  return it->second;
+                             [prefix](const TEntry& entry, const std::string& key) {
+                               return EntryBefore(entry, prefix, key);
+                             });
+  if (it == index->entries.end() || it->folded != folded) return 0;
+  return it->node;
+}
+
+void THive::Step(TCursor* cursor, const std::string& folded) {
+  if (cursor->node == 0) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto* table = static_cast<const TChildIndex*>(cursor->table);
+  if (!table) {
+    table = Index(cursor->node);
+    if (cursor->entry) static_cast<TEntry*>(cursor->entry)->table = table;
+  }
+  uint64_t prefix = NamePrefix(folded);
+  auto it = std::lower_bound(table->entries.begin(), table->entries.end(), folded,
+                             [prefix](const TEntry& entry, const std::string& key) {
+                               return EntryBefore(entry, prefix, key);
+                             });
+  if (it == table->entries.end() || it->folded != folded) {
+    *cursor = TCursor{};
+    return;
+  }
+  // Entries are only ever changed here, under the lock, to remember a table.
+  TEntry* entry = const_cast<TEntry*>(&*it);
+  *cursor = TCursor{entry->node, entry->table, entry};
 }
 
 std::vector<THiveNode> THive::Children(THiveNode node) {

@@ -42,6 +42,19 @@ class THive {
   void SetCodePage(int code_page);
 
   THiveNode FindChild(THiveNode node, std::string_view name);
+  // The same with a name already folded by FoldRegName.
+  THiveNode FindChildFolded(THiveNode node, const std::string& folded);
+
+  // A path walk that keeps the subkey table of the key it stands on, so
+  // each step is one binary search and no table lookup.
+  struct TCursor {
+    THiveNode node = 0;     // 0: the key is missing
+    const void* table = nullptr;
+    void* entry = nullptr;  // the parent's entry that leads here
+  };
+  TCursor RootCursor() const { return TCursor{root_, nullptr, nullptr}; }
+  // Moves to the named child (folded by FoldRegName); node 0 when missing.
+  void Step(TCursor* cursor, const std::string& folded);
   std::vector<std::string> ChildNames(THiveNode node);
   std::vector<THiveNode> Children(THiveNode node);
   std::string NodeName(THiveNode node);
@@ -50,8 +63,15 @@ class THive {
   uint64_t Timestamp(THiveNode node);
 
  private:
+  struct TChildIndex;
+  struct TEntry {
+    uint64_t prefix;  // the first eight bytes of `folded`, big-endian: most comparisons end here
+    std::string folded;
+    THiveNode node;
+    const TChildIndex* table = nullptr;  // the child's own table, once built
+  };
   struct TChildIndex {
-    std::vector<std::pair<std::string, THiveNode>> entries;  // sorted by folded name
+    std::vector<TEntry> entries;  // sorted by folded name
   };
   THive() = default;
   const TChildIndex* Index(THiveNode node);

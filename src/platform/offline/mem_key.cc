@@ -19,6 +19,12 @@ TMemKey* TMemKey::Child(std::string_view name) const {
   return it == index_.end() ? nullptr : it->second;
 }
 
+TMemKey* TMemKey::ChildFolded(const std::string& folded) const {
+  if (index_.empty()) return nullptr;
+  auto it = index_.find(folded);
+  return it == index_.end() ? nullptr : it->second;
+}
+
 TMemKey* TMemKey::AddChild(std::string_view name) {
   std::string folded = FoldRegName(name);
   auto it = index_.find(folded);

@@ -39,6 +39,8 @@ class TMemKey {
 
   // The child of that name (ignoring case), tombstones included; nullptr when none.
   TMemKey* Child(std::string_view name) const;
+  // The same with a name already folded by FoldRegName.
+  TMemKey* ChildFolded(const std::string& folded) const;
   // Existing child (revived when deleted) or a new one.
   TMemKey* AddChild(std::string_view name);
   // Marks the key and everything below it deleted.

@@ -340,10 +340,10 @@ std::shared_ptr<TRegMount> TOfflineRegistry::UserMount() {
   return FindMount(kHkeyUsers, ".DEFAULT");
 }
 
-TOfflineRegistry::TLayer TOfflineRegistry::Walk(const TCandidate& candidate) {
+TOfflineRegistry::TLayer TOfflineRegistry::Walk(TCandidate candidate) {
   TLayer layer;
-  layer.mount = candidate.mount;
-  layer.components = candidate.components;
+  layer.mount = std::move(candidate.mount);
+  layer.components = std::move(candidate.components);
   Refresh(&layer);
   return layer;
 }
@@ -354,18 +354,19 @@ void TOfflineRegistry::Refresh(TLayer* layer) {
   layer->mem = nullptr;
   TRegMount* mount = layer->mount.get();
   if (!mount || mount->unloaded) return;
-  THiveNode node = mount->hive ? mount->hive->Root() : 0;
+  THive::TCursor cursor = mount->hive ? mount->hive->RootCursor() : THive::TCursor{};
   TMemKey* mem = &mount->overlay;
   for (const std::string& part : layer->components) {
-    TMemKey* child_mem = mem ? mem->Child(part) : nullptr;
+    std::string folded = FoldRegName(part);
+    TMemKey* child_mem = mem ? mem->ChildFolded(folded) : nullptr;
     if (child_mem && child_mem->Deleted()) return;
     bool hidden = (mem && mem->Opaque()) || (child_mem && child_mem->Opaque());
-    THiveNode child_node = (node && !hidden) ? mount->hive->FindChild(node, part) : 0;
-    if (!child_mem && !child_node) return;
+    if (hidden) cursor = THive::TCursor{};
+    if (cursor.node) mount->hive->Step(&cursor, folded);
+    if (!child_mem && !cursor.node) return;
     mem = child_mem;
-    node = child_node;
   }
-  layer->node = node;
+  layer->node = cursor.node;
   layer->mem = mem;
   layer->exists = true;
 }
@@ -570,7 +571,7 @@ TOfflineRegistry::TResolved TOfflineRegistry::Resolve(uint32_t root,
     default:
       return result;
   }
-  for (const auto& c : candidates) result.layers.push_back(Walk(c));
+  for (auto& c : candidates) result.layers.push_back(Walk(std::move(c)));
   if (result.create_index >= result.layers.size()) result.create_index = 0;
   return result;
 }

@@ -106,7 +106,7 @@ class TOfflineRegistry {
   void ClassesCandidates(const std::shared_ptr<TRegMount>& mount, std::vector<std::string> rest,
                          TRegView view, std::vector<TCandidate>* out);
   std::shared_ptr<TRegMount> UserMount();
-  TLayer Walk(const TCandidate& candidate);
+  TLayer Walk(TCandidate candidate);
 
   bool writable_;
   bool win64_ = false;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -212,6 +213,18 @@ TEST_F(EntryTest, IncludeFilesChosenBySettingsRunWithTheirSectionLines) {
                         Padded("\ro history.uti took 00:00:02") +
                         Padded("\ro Usage Tracking took 00:00:00") + kScanTail +
                         "- Spyware was found!\n- Usage tracks were found!\n" + kClosing);
+}
+
+// A scan that ends by an error never sets its end time; the elapsed time is
+// then measured up to now rather than from a zero end time.
+TEST_F(EntryTest, AScanEndedByAnErrorStillReportsItsTime) {
+  TScanSteps steps;
+  steps.ServiceCheck = [](TScanThread&) { throw std::runtime_error("damaged service list"); };
+  EXPECT_EQ(Run({}, steps), 0);
+  EXPECT_EQ(Body(), "o Unknown.\n" + Padded("\ro Hint of the Day") + kClosing);
+  ASSERT_EQ(machine_->event_log.size(), 1u);
+  EXPECT_NE(machine_->event_log[0].text.find("Exception: damaged service list"),
+            std::string::npos);
 }
 
 TEST_F(EntryTest, ReportsAreTriedInOrderAndAFailureDoesNotStopTheNext) {

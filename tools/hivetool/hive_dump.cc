@@ -16,13 +16,12 @@ void DumpKey(THive& hive, THiveNode node, const std::string& path, size_t depth,
     return;
   }
   *out += "\r\n" + RegTextKeyLine(path);
-  for (const std::string& name : hive.ValueNames(node)) {
-    TRegValue value;
-    if (!hive.QueryValue(node, name, &value)) {
-      messages->push_back(path + ": value \"" + name + "\" cannot be read; left out");
-      continue;
-    }
+  std::vector<std::string> unreadable;
+  for (const auto& [name, value] : hive.Values(node, &unreadable)) {
     *out += RegTextValueLine(name, value, format, code_page);
+  }
+  for (const std::string& name : unreadable) {
+    messages->push_back(path + ": value \"" + name + "\" cannot be read; left out");
   }
   if (depth >= kMaxDepth) {
     messages->push_back(path + ": keys nested deeper than " + std::to_string(kMaxDepth) + "; left out");

@@ -25,15 +25,19 @@ constexpr char kUsage[] =
     "  hivetool build [--root KEY] [--compact] OUT.hive IN.reg [IN.reg...]\n"
     "      Builds a hive file from registry export text (REGEDIT4 or version 5.00).\n"
     "      KEY is the full name the hive's root stands for, for example\n"
-    "      \"HKEY_LOCAL_MACHINE\\SOFTWARE\" or \"HKEY_CURRENT_USER\"; without it the\n"
-    "      first key of the text decides (HKEY_LOCAL_MACHINE\\X and HKEY_USERS\\X:\n"
-    "      those two names, any other root: the root alone). Keys outside KEY are\n"
-    "      reported and left out. The hive is filled through hivex; --compact\n"
+    "      \"HKEY_LOCAL_MACHINE\\SOFTWARE\" or \"HKEY_CURRENT_USER\". Without it the\n"
+    "      file name decides as on Windows (NTUSER.DAT: HKEY_CURRENT_USER, UsrClass.dat:\n"
+    "      HKEY_CURRENT_USER\\Software\\Classes, SYSTEM, SOFTWARE, SAM, SECURITY:\n"
+    "      HKEY_LOCAL_MACHINE\\<NAME>), else the first key of the text\n"
+    "      (HKEY_LOCAL_MACHINE\\X and HKEY_USERS\\X: those two names, any other root:\n"
+    "      the root alone). Keys outside KEY are reported and left out. The hive is filled through hivex; --compact\n"
     "      lays it out in one pass instead, for keys with very many subkeys.\n"
     "      Bad lines are named and skipped; the exit code is then 1.\n"
     "  hivetool dump [--root KEY] [--regedit4] [--codepage N] HIVE [OUT.reg]\n"
     "      Writes the hive as registry export text, to OUT.reg or standard output:\n"
-    "      version 5.00 in UTF-16LE as regedit writes it, or REGEDIT4 8-bit text.\n"
+    "      version 5.00 in UTF-16LE as regedit writes it (every character kept), or\n"
+    "      REGEDIT4 8-bit text. --codepage N writes names and strings as the scanner\n"
+    "      sees them in that code page (\"?\" for a character it lacks; REGEDIT4: 1252).\n"
     "      KEY defaults to HKEY_CURRENT_USER for NTUSER.DAT,\n"
     "      HKEY_CURRENT_USER\\Software\\Classes for UsrClass.dat and\n"
     "      HKEY_LOCAL_MACHINE\\<FILE NAME> for the others.\n"
@@ -58,6 +62,18 @@ bool ReadWholeFile(const std::string& path, std::string* data) {
 std::string BaseName(const std::string& path) {
   size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The key a hive file of this name stands for on a running system; `other`
+// for a name Windows gives no hive.
+std::string RootKeyForFile(const std::string& path, const std::string& other) {
+  std::string base = BaseName(path);
+  if (AnsiSameText(base, "NTUSER.DAT")) return "HKEY_CURRENT_USER";
+  if (AnsiSameText(base, "UsrClass.dat")) return "HKEY_CURRENT_USER\\Software\\Classes";
+  for (const char* name : {"SYSTEM", "SOFTWARE", "SAM", "SECURITY"}) {
+    if (AnsiSameText(base, name)) return std::string("HKEY_LOCAL_MACHINE\\") + name;
+  }
+  return other;
 }
 
 int Build(const std::vector<std::string>& args) {
@@ -88,13 +104,16 @@ int Build(const std::vector<std::string>& args) {
     }
     size_t before = messages.size();
     // The hive is still written from the good lines; the exit code tells of the bad ones.
-    if (!ParseRegText(data, files[i], 1252, &ops, &messages) || messages.size() > before) failed = true;
+    // Names stay UTF-8 so that a hive holds every character the text has.
+    if (!ParseRegText(data, files[i], kRegNamesUtf8, &ops, &messages) || messages.size() > before) failed = true;
   }
+  if (root_key.empty()) root_key = RootKeyForFile(files[0], "");
   TMemKey root("");
   BuildKeyTree(ops, root_key, &root, &messages);
   for (const std::string& m : messages) std::cerr << m << "\n";
   std::string error;
-  bool ok = compact ? WriteCompactHiveFile(files[0], root, &error) : WriteHiveFile(files[0], root, &error);
+  bool ok = compact ? WriteCompactHiveFile(files[0], root, &error, true)
+                    : WriteHiveFile(files[0], root, &error, true);
   if (!ok) {
     std::cerr << files[0] << ": " << error << "\n";
     return 1;
@@ -105,7 +124,7 @@ int Build(const std::vector<std::string>& args) {
 int Dump(const std::vector<std::string>& args) {
   std::string root_key;
   TRegTextFormat format = TRegTextFormat::rfVersion5;
-  int code_page = 1252;
+  int code_page = 0;  // version 5 text keeps every character; REGEDIT4 is Windows-1252
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--root" && i + 1 < args.size()) {
@@ -131,15 +150,9 @@ int Dump(const std::vector<std::string>& args) {
   }
   if (root_key.empty()) {
     std::string base = BaseName(files[0]);
-    if (AnsiSameText(base, "NTUSER.DAT")) {
-      root_key = "HKEY_CURRENT_USER";
-    } else if (AnsiSameText(base, "UsrClass.dat")) {
-      root_key = "HKEY_CURRENT_USER\\Software\\Classes";
-    } else {
-      size_t dot = base.find('.');
-      root_key = "HKEY_LOCAL_MACHINE\\" + AnsiUpperCase(base.substr(0, dot));
-    }
+    root_key = RootKeyForFile(files[0], "HKEY_LOCAL_MACHINE\\" + AnsiUpperCase(base.substr(0, base.find('.'))));
   }
+  if (code_page == 0) code_page = format == TRegTextFormat::rfVersion5 ? kRegNamesUtf8 : 1252;
   std::vector<std::string> messages;
   std::string text = DumpHive(*hive, root_key, format, code_page, &messages);
   for (const std::string& m : messages) std::cerr << files[0] << ": " << m << "\n";

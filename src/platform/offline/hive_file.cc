@@ -13,6 +13,7 @@
 #include "base/ansi_text.h"
 #include "base/codepage.h"
 #include "platform/offline/mem_key.h"
+#include "platform/offline/reg_text.h"
 
 namespace vx {
 
@@ -149,8 +150,8 @@ void THive::SetCodePage(int code_page) {
 
 std::string THive::Name(const char* utf8) {
   if (!utf8) return std::string();
-  std::string out = Utf8ToAnsi(utf8, code_page_);
-  return out;
+  if (code_page_ == kRegNamesUtf8) return std::string(utf8);
+  return Utf8ToAnsi(utf8, code_page_);
 }
 
 const THive::TChildIndex* THive::Index(THiveNode node) {
@@ -270,6 +271,31 @@ bool THive::QueryValue(THiveNode node, std::string_view name, TRegValue* value) 
     return true;
   }
   return false;
+}
+
+std::vector<std::pair<std::string, TRegValue>> THive::Values(THiveNode node,
+                                                             std::vector<std::string>* unreadable) {
+  std::vector<std::pair<std::string, TRegValue>> out;
+  if (node == 0) return out;
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_ptr<hive_value_h, TFree> values(hivex_node_values(handle_, node));
+  if (!values) return out;
+  for (hive_value_h* v = values.get(); *v; ++v) {
+    std::unique_ptr<char, TFree> key(hivex_value_key(handle_, *v));
+    std::string name = key ? Name(key.get()) : std::string();
+    hive_type type;
+    size_t len = 0;
+    std::unique_ptr<char, TFree> data(key ? hivex_value_value(handle_, *v, &type, &len) : nullptr);
+    if (!data) {
+      if (unreadable) unreadable->push_back(name);
+      continue;
+    }
+    TRegValue value;
+    value.type = static_cast<uint32_t>(type);
+    value.data.assign(data.get(), len);
+    out.emplace_back(std::move(name), std::move(value));
+  }
+  return out;
 }
 
 uint64_t THive::Timestamp(THiveNode node) {

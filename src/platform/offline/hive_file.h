@@ -38,7 +38,8 @@ class THive {
   const std::string& HostPath() const { return host_path_; }
   uint64_t FileSize() const { return file_size_; }
   THiveNode Root() const { return root_; }
-  // Names are ANSI text in the code page set here (1252 until told).
+  // Names are ANSI text in the code page set here (1252 until told), or
+  // UTF-8 with kRegNamesUtf8 (reg_text.h), which keeps every character.
   void SetCodePage(int code_page);
 
   THiveNode FindChild(THiveNode node, std::string_view name);
@@ -60,6 +61,10 @@ class THive {
   std::string NodeName(THiveNode node);
   std::vector<std::string> ValueNames(THiveNode node);
   bool QueryValue(THiveNode node, std::string_view name, TRegValue* value);
+  // Every value of a key in hive order, read in one pass; the names of
+  // values whose data cannot be read go to `unreadable`.
+  std::vector<std::pair<std::string, TRegValue>> Values(THiveNode node,
+                                                        std::vector<std::string>* unreadable);
   uint64_t Timestamp(THiveNode node);
 
  private:

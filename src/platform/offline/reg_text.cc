@@ -133,6 +133,11 @@ std::string Utf16ToAnsiBytes(std::string_view utf16, int code_page) {
 
 bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
                   std::vector<TRegOp>* ops, std::vector<std::string>* messages) {
+  const bool utf8_names = code_page == kRegNamesUtf8;
+  if (utf8_names) code_page = 1252;
+  auto name_text = [&](std::string_view utf8) {
+    return utf8_names ? std::string(utf8) : Utf8ToAnsi(utf8, code_page);
+  };
   std::string text = DecodeToUtf8(bytes, code_page);
   std::vector<std::string_view> lines = SplitLines(text);
   auto report = [&](int line, std::string_view what) {
@@ -190,7 +195,7 @@ bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
       }
       TRegOp op;
       op.kind = remove ? TRegOpKind::roDeleteKey : TRegOpKind::roKey;
-      op.key = Utf8ToAnsi(path, code_page);
+      op.key = name_text(path);
       op.line = line_no;
       ops->push_back(std::move(op));
       current_key = ops->back().key;
@@ -224,7 +229,7 @@ bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
     std::string_view data = TrimView(s.substr(pos + 1));
     TRegOp op;
     op.key = current_key;
-    op.value_name = Utf8ToAnsi(name, code_page);
+    op.value_name = name_text(name);
     op.line = line_no;
     op.kind = TRegOpKind::roValue;
     if (data == "-") {
@@ -341,8 +346,11 @@ std::string RegTextValueLine(std::string_view name, const TRegValue& value, TReg
   std::string line = name.empty() ? std::string("@") : QuoteRegText(name);
   line += "=";
   if (value.type == kRegSz && IsPlainString(value.data)) {
-    line += QuoteRegText(Utf16LeToAnsi(value.data.substr(0, value.data.size() - 2), code_page));
-    return line + "\r\n";
+    std::string_view body(value.data.data(), value.data.size() - 2);
+    std::string text = code_page == kRegNamesUtf8 ? Utf16LeToUtf8(body) : Utf16LeToAnsi(body, code_page);
+    // A string the text cannot hold is written as hex, so that no character is lost.
+    std::string back = code_page == kRegNamesUtf8 ? Utf8ToUtf16Le(text) : AnsiToUtf16Le(text, code_page);
+    if (back == body || format == TRegTextFormat::rfRegedit4) return line + QuoteRegText(text) + "\r\n";
   }
   if (value.type == kRegDword && value.data.size() == 4) {
     uint32_t v = 0;
@@ -378,6 +386,7 @@ std::string RegTextValueLine(std::string_view name, const TRegValue& value, TReg
 
 std::string EncodeRegText(std::string_view text, TRegTextFormat format, int code_page) {
   if (format == TRegTextFormat::rfRegedit4) return std::string(text);
+  if (code_page == kRegNamesUtf8) return std::string("\xFF\xFE", 2) + Utf8ToUtf16Le(text);
   return std::string("\xFF\xFE", 2) + AnsiToUtf16Le(text, code_page);
 }
 

@@ -534,5 +534,65 @@ TEST(IndependentReaderTest, MachineShowsWhatTheIndependentReaderReads) {
   SetCurrentMachine(nullptr);
 }
 
+TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
+  TWin10Image win(true);
+  TRun run = RunCommand(Tool() + " image --user jürgen '" + win.image.Root() + "'");
+  ASSERT_EQ(run.code, 0) << run.out;
+  const std::string& out = run.out;
+  // The view is UTF-8 throughout: the image's names are converted from its code page.
+  for (const std::string& line : {
+           std::string("Windows directory:  C:\\Windows\n"),
+           std::string("Architecture:       64-bit (SOFTWARE has Wow6432Node)\n"),
+           std::string("CurrentControlSet:  ControlSet002\n"),
+           "  * jürgen  " + std::string(kSidA) + "  C:\\Users\\jürgen\n",
+           "    Admin  " + std::string(kSidB) + "  C:\\Users\\Admin\n",
+           "  HKU\\" + std::string(kSidA) + "_Classes  <- " +
+               win.image.HostPath("C:\\Users\\jürgen\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat"),
+           "  HKCU  = HKU\\" + std::string(kSidA) + "\n",
+           std::string("Special folders of jürgen:\n"),
+           std::string("   26 CSIDL_APPDATA                  C:\\Users\\jürgen\\AppData\\Roaming\n"),
+           std::string("    5 CSIDL_PERSONAL                 C:\\Users\\jürgen\\Dokumente\n"),
+           std::string("   38 CSIDL_PROGRAM_FILES            C:\\Program Files (x86)\n"),
+           std::string("Special folders of Admin:\n"),
+           std::string("   28 CSIDL_LOCAL_APPDATA            C:\\Users\\Admin\\AppData\\Local\n"),
+       }) {
+    EXPECT_NE(out.find(line), std::string::npos) << line << "\n--- in ---\n" << out;
+  }
+  // A profile whose folder is missing is named once, in the image's text.
+  EXPECT_NE(out.find("C:\\Users\\?????"), std::string::npos) << out;
+  EXPECT_EQ(out.find("S-1-5-18"), std::string::npos) << out;
+  EXPECT_LT(out.find("Special folders of jürgen"), out.find("Special folders of Admin"));
+
+  // Windows XP: "Documents and Settings", the classes hive under "Local Settings".
+  TFixtureImage scratch;
+  const std::string xp = scratch.ScratchDir() + "/xp";
+  BuildHive(xp + "/WINDOWS/system32/config/SOFTWARE",
+            "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
+            "\"SystemRoot\"=\"C:\\\\WINDOWS\"\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-1-2-3-1003]\r\n"
+            "\"ProfileImagePath\"=\"%SystemDrive%\\\\Documents and Settings\\\\Bob\"\r\n",
+            false);
+  BuildHive(xp + "/WINDOWS/system32/config/SYSTEM",
+            "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000001\r\n"
+            "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control]\r\n",
+            false);
+  BuildHive(xp + "/Documents and Settings/Bob/NTUSER.DAT", "REGEDIT4\r\n[HKEY_CURRENT_USER\\Environment]\r\n", false);
+  BuildHive(xp + "/Documents and Settings/Bob/Local Settings/Application Data/Microsoft/Windows/UsrClass.dat",
+            "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Classes\\CLSID]\r\n", false);
+  fs::create_directories(xp + "/Program Files");
+  run = RunCommand(Tool() + " image '" + xp + "'");
+  ASSERT_EQ(run.code, 0) << run.out;
+  for (const char* line : {
+           "Windows directory:  C:\\WINDOWS\n", "Architecture:       32-bit\n", "CurrentControlSet:  ControlSet001\n",
+           "  * Bob  S-1-5-21-1-2-3-1003  C:\\Documents and Settings\\Bob\n",
+           "  HKU\\S-1-5-21-1-2-3-1003_Classes  <- ",
+           "   26 CSIDL_APPDATA                  C:\\Documents and Settings\\Bob\\Application Data\n",
+           "   28 CSIDL_LOCAL_APPDATA            C:\\Documents and Settings\\Bob\\Local Settings\\Application Data\n",
+           "   38 CSIDL_PROGRAM_FILES            C:\\Program Files\n",
+       }) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n--- in ---\n" << run.out;
+  }
+}
+
 }  // namespace
 }  // namespace vx

@@ -44,7 +44,7 @@ constexpr char kUsage[] =
     "  hivetool image [--user NAME|SID] [--drive X=DIR]... [--reg FILE.reg]... IMAGE_DIR\n"
     "      Shows the machine the scanner sees in an image: Windows directory,\n"
     "      architecture, users with SIDs and hives, registry roots and the\n"
-    "      special folders of the chosen user.\n"
+    "      special folders of every user, the chosen one (*) first.\n"
     "Exit codes: 0 done, 1 failed, 2 bad command line.\n";
 
 int UsageError(const std::string& what) {
@@ -194,6 +194,15 @@ int Image(const std::vector<std::string>& args) {
   SetAnsiCodePage(machine->CodePage());
   for (const std::string& m : messages) std::cout << "! " << m << "\n";
   std::cout << machine->Describe();
+  // Each other user's folders, as the scanner sees them when that user is chosen.
+  std::string chosen = machine->ChosenUserSid();
+  for (const TOfflineUser& user : machine->Users()) {
+    if (user.sid == chosen) continue;
+    TOfflineOptions other = options;
+    other.user = user.sid;
+    std::vector<std::string> ignored;  // the same as above
+    std::cout << TOfflineMachine::Open(other, &ignored)->DescribeSpecialFolders();
+  }
   return 0;
 }
 

@@ -40,7 +40,8 @@ constexpr char kUsage[] =
     "      sees them in that code page (\"?\" for a character it lacks; REGEDIT4: 1252).\n"
     "      KEY defaults to HKEY_CURRENT_USER for NTUSER.DAT,\n"
     "      HKEY_CURRENT_USER\\Software\\Classes for UsrClass.dat and\n"
-    "      HKEY_LOCAL_MACHINE\\<FILE NAME> for the others.\n"
+    "      HKEY_LOCAL_MACHINE\\<FILE NAME> for the others. A damaged hive is dumped as\n"
+    "      far as it can be read, what is left out is named, and the exit code is 1.\n"
     "  hivetool image [--user NAME|SID] [--drive X=DIR]... [--reg FILE.reg]... IMAGE_DIR\n"
     "      Shows the machine the scanner sees in an image: Windows directory,\n"
     "      architecture, users with SIDs and hives, registry roots and the\n"
@@ -156,6 +157,8 @@ int Dump(const std::vector<std::string>& args) {
   std::vector<std::string> messages;
   std::string text = DumpHive(*hive, root_key, format, code_page, &messages);
   for (const std::string& m : messages) std::cerr << files[0] << ": " << m << "\n";
+  // What a damaged hive still holds is written; the exit code tells that parts are missing.
+  int code = messages.empty() ? 0 : 1;
   if (files.size() == 2) {
     std::ofstream out(files[1], std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -166,7 +169,7 @@ int Dump(const std::vector<std::string>& args) {
   } else {
     std::fwrite(text.data(), 1, text.size(), stdout);
   }
-  return 0;
+  return code;
 }
 
 int Image(const std::vector<std::string>& args) {

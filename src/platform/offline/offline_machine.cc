@@ -139,6 +139,7 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflin
       hive = THive::Open(host, &error);
       if (hive) {
         sources.push_back(host);
+        if (!hive->Damage().empty()) messages->push_back(host + ": " + hive->Damage());
       } else {
         messages->push_back(host + ": " + error + "; " + RootKeyShortName(root) + "\\" + name +
                             " is read without it");

@@ -1,5 +1,6 @@
 #include "platform/offline/reg_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/ansi_text.h"
@@ -22,9 +23,19 @@ std::string DecodeToUtf8(std::string_view bytes, int code_page) {
       static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
     return std::string(bytes.substr(3));
   }
+  // UTF-16LE that lost its mark: the header's first letters each have a zero byte behind them.
+  if (bytes.size() >= 4 && bytes[0] != '\0' && bytes[1] == '\0' && bytes[2] != '\0' && bytes[3] == '\0') {
+    return Utf16LeToUtf8(bytes);
+  }
   if (IsValidUtf8(bytes)) return std::string(bytes);
   return AnsiToUtf8(bytes, code_page);
 }
+
+// The system's limits: 255 characters for a key name, 16,383 for a value name.
+constexpr size_t kMaxKeyNameChars = 255;
+constexpr size_t kMaxValueNameChars = 16383;
+
+size_t Utf16Length(std::string_view utf8) { return Utf8ToUtf16Le(utf8).size() / 2; }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -193,6 +204,17 @@ bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
         in_key = false;
         continue;
       }
+      bool too_long = false;
+      for (size_t start = 0; start <= path.size() && !too_long;) {
+        size_t end = std::min(path.find('\\', start), path.size());
+        too_long = end - start > kMaxKeyNameChars && Utf16Length(path.substr(start, end - start)) > kMaxKeyNameChars;
+        start = end + 1;
+      }
+      if (too_long) {
+        report(line_no, "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters");
+        in_key = false;
+        continue;
+      }
       TRegOp op;
       op.kind = remove ? TRegOpKind::roDeleteKey : TRegOpKind::roKey;
       op.key = name_text(path);
@@ -224,6 +246,10 @@ bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
     while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t')) ++pos;
     if (pos >= s.size() || s[pos] != '=') {
       report(line_no, "\"=\" expected after the value name");
+      continue;
+    }
+    if (name.size() > kMaxValueNameChars && Utf16Length(name) > kMaxValueNameChars) {
+      report(line_no, "value name longer than " + std::to_string(kMaxValueNameChars) + " characters");
       continue;
     }
     std::string_view data = TrimView(s.substr(pos + 1));

@@ -577,7 +577,7 @@ TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
             "\"ProfileImagePath\"=\"%SystemDrive%\\\\Documents and Settings\\\\Bob\"\r\n",
             false);
   BuildHive(xp + "/WINDOWS/system32/config/SYSTEM",
-            "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000001\r\n"
+            "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000003\r\n"
             "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control]\r\n",
             false);
   BuildHive(xp + "/Documents and Settings/Bob/NTUSER.DAT", "REGEDIT4\r\n[HKEY_CURRENT_USER\\Environment]\r\n", false);
@@ -587,7 +587,9 @@ TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
   run = RunCommand(Tool() + " image '" + xp + "'");
   ASSERT_EQ(run.code, 0) << run.out;
   for (const char* line : {
-           "Windows directory:  C:\\WINDOWS\n", "Architecture:       32-bit\n", "CurrentControlSet:  ControlSet001\n",
+           "Windows directory:  C:\\WINDOWS\n", "Architecture:       32-bit\n",
+           // A Select that names a set the hive lacks is shown, not passed over.
+           "CurrentControlSet:  ControlSet001  (Select\\Current names ControlSet003, which is missing)\n",
            "  * Bob  S-1-5-21-1-2-3-1003  C:\\Documents and Settings\\Bob\n",
            "  HKU\\S-1-5-21-1-2-3-1003_Classes  <- ",
            "   26 CSIDL_APPDATA                  C:\\Documents and Settings\\Bob\\Application Data\n",

@@ -471,7 +471,24 @@ std::string TOfflineMachine::Describe() {
   out << "Architecture:       " << (win64_ ? "64-bit (SOFTWARE has Wow6432Node)" : "32-bit") << "\n";
   out << "ANSI code page:     " << code_page_ << "\n";
   std::string ccs = registry_->CurrentControlSetName();
-  out << "CurrentControlSet:  " << (ccs.empty() ? std::string("(none)") : text(ccs)) << "\n";
+  out << "CurrentControlSet:  " << (ccs.empty() ? std::string("(none)") : text(ccs));
+  if (!ccs.empty()) {
+    // Say so when the set is not the one Select names, so that nobody reads the wrong set unawares.
+    TRegValue current;
+    auto select = OpenKey(kHkeyLocalMachine, "SYSTEM\\Select", TRegView::rv64);
+    if (!select || !select->QueryValue("Current", &current)) {
+      out << "  (no Select\\Current: the lowest set)";
+    } else if (current.type != kRegDword || current.data.size() != 4) {
+      out << "  (Select\\Current is no number: the lowest set)";
+    } else {
+      uint32_t n = 0;
+      for (int k = 3; k >= 0; --k) n = (n << 8) | static_cast<unsigned char>(current.data[k]);
+      char wanted[32];
+      std::snprintf(wanted, sizeof wanted, "ControlSet%03u", n);
+      if (!AnsiSameText(wanted, ccs)) out << "  (Select\\Current names " << wanted << ", which is missing)";
+    }
+  }
+  out << "\n";
   out << "Writable:           " << (options_.writable ? "yes" : "no") << "\n";
   out << "Users:\n";
   if (users_.empty()) out << "  (none; HKEY_CURRENT_USER is HKU\\.DEFAULT)\n";

@@ -23,6 +23,14 @@ struct TFree {
   void operator()(void* p) const { free(p); }
 };
 
+// A value's data and type. The type is any 32-bit number a hive holds, most
+// of which hivex's enumeration does not name, so it is kept in plain storage
+// and never read as that enumeration.
+char* ValueData(hive_h* h, hive_value_h v, uint32_t* type, size_t* len) {
+  static_assert(sizeof(hive_type) == sizeof(uint32_t));
+  return hivex_value_value(h, v, reinterpret_cast<hive_type*>(type), len);
+}
+
 uint64_t NamePrefix(const std::string& folded) {
   uint64_t v = 0;
   for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < folded.size() ? static_cast<unsigned char>(folded[i]) : 0u);
@@ -325,12 +333,12 @@ bool THive::QueryValue(THiveNode node, std::string_view name, TRegValue* value) 
   for (hive_value_h* v = values.get(); *v; ++v) {
     std::unique_ptr<char, TFree> key(hivex_value_key(handle_, *v));
     if (!key || !AnsiSameText(Name(key.get()), name)) continue;
-    hive_type type;
+    uint32_t type = 0;
     size_t len = 0;
-    std::unique_ptr<char, TFree> data(hivex_value_value(handle_, *v, &type, &len));
+    std::unique_ptr<char, TFree> data(ValueData(handle_, *v, &type, &len));
     if (!data) return false;  // hivex refused the data (damaged or oversized)
     if (value) {
-      value->type = static_cast<uint32_t>(type);
+      value->type = type;
       value->data.assign(data.get(), len);
     }
     return true;
@@ -358,15 +366,15 @@ std::vector<std::pair<std::string, TRegValue>> THive::Values(THiveNode node, std
   for (hive_value_h* v = values.get(); *v; ++v) {
     std::unique_ptr<char, TFree> key(hivex_value_key(handle_, *v));
     std::string name = key ? Name(key.get()) : std::string();
-    hive_type type;
+    uint32_t type = 0;
     size_t len = 0;
-    std::unique_ptr<char, TFree> data(key ? hivex_value_value(handle_, *v, &type, &len) : nullptr);
+    std::unique_ptr<char, TFree> data(key ? ValueData(handle_, *v, &type, &len) : nullptr);
     if (!data) {
       if (unreadable) unreadable->push_back(name);
       continue;
     }
     TRegValue value;
-    value.type = static_cast<uint32_t>(type);
+    value.type = type;
     value.data.assign(data.get(), len);
     out.emplace_back(std::move(name), std::move(value));
   }

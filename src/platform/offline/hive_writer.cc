@@ -94,7 +94,9 @@ bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, bool ut
     if (v.deleted) continue;
     hive_set_value sv;
     sv.key = names[k].data();
-    sv.t = static_cast<hive_type>(v.value.type);
+    // Any 32-bit type is stored; most have no name in hivex's enumeration.
+    static_assert(sizeof(sv.t) == sizeof(v.value.type));
+    std::memcpy(&sv.t, &v.value.type, sizeof sv.t);
     sv.len = datas[k].size();
     sv.value = datas[k].data();
     values.push_back(sv);

@@ -598,6 +598,14 @@ TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
        }) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n--- in ---\n" << run.out;
   }
+
+  // A mistyped folder fails; a folder without Windows says so.
+  run = RunCommand(Tool() + " image '" + xp + "/nothing'");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, xp + "/nothing: no such folder\n");
+  fs::create_directories(xp + "/Data");
+  run = RunCommand(Tool() + " image '" + xp + "/Data'");
+  EXPECT_NE(run.out.find("Windows directory:  C:\\Windows  (not on the image)\n"), std::string::npos) << run.out;
 }
 
 }  // namespace

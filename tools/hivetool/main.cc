@@ -2,6 +2,7 @@
 // text, and shows how the scanner sees an image.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -16,6 +17,7 @@
 #include "platform/offline/offline_registry.h"
 #include "platform/offline/reg_text.h"
 #include "platform/offline/reg_tree.h"
+#include "platform/offline/utf_text.h"
 
 namespace vx {
 namespace {
@@ -30,8 +32,9 @@ constexpr char kUsage[] =
     "      HKEY_CURRENT_USER\\Software\\Classes, SYSTEM, SOFTWARE, SAM, SECURITY:\n"
     "      HKEY_LOCAL_MACHINE\\<NAME>), else the first key of the text\n"
     "      (HKEY_LOCAL_MACHINE\\X and HKEY_USERS\\X: those two names, any other root:\n"
-    "      the root alone). Keys outside KEY are reported and left out. The hive is filled through hivex; --compact\n"
-    "      lays it out in one pass instead, for keys with very many subkeys.\n"
+    "      the root alone). Keys outside KEY are reported and left out. The hive is\n"
+    "      filled through hivex; --compact lays it out in one pass instead, for keys\n"
+    "      with very many subkeys.\n"
     "      Bad lines are named and skipped; the exit code is then 1.\n"
     "  hivetool dump [--root KEY] [--regedit4] [--codepage N] HIVE [OUT.reg]\n"
     "      Writes the hive as registry export text, to OUT.reg or standard output:\n"
@@ -192,10 +195,19 @@ int Image(const std::vector<std::string>& args) {
     }
   }
   if (options.image_root.empty()) return UsageError("image needs the image folder");
+  std::error_code ec;
+  if (!std::filesystem::is_directory(options.image_root, ec)) {
+    std::cerr << options.image_root << ": no such folder\n";
+    return 1;
+  }
   std::vector<std::string> messages;
   auto machine = TOfflineMachine::Open(options, &messages);
   SetAnsiCodePage(machine->CodePage());
-  for (const std::string& m : messages) std::cout << "! " << m << "\n";
+  // Messages hold host paths (UTF-8) and the image's names (its code page); the
+  // latter are shown as UTF-8 where a message is no UTF-8 as it stands.
+  for (const std::string& m : messages) {
+    std::cout << "! " << (IsValidUtf8(m) ? m : AnsiToUtf8(m, machine->CodePage())) << "\n";
+  }
   std::cout << machine->Describe();
   // Each other user's folders, as the scanner sees them when that user is chosen.
   std::string chosen = machine->ChosenUserSid();

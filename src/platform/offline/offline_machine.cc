@@ -467,7 +467,9 @@ std::string TOfflineMachine::Describe() {
   for (char letter : volumes_->Letters()) {
     out << "Drive " << letter << ":            " << volumes_->HostRoot(letter) << "\n";
   }
-  out << "Windows directory:  " << text(windows_dir_) << "\n";
+  std::string windows_host;
+  out << "Windows directory:  " << text(windows_dir_)
+      << (volumes_->Resolve(windows_dir_, &windows_host) ? "" : "  (not on the image)") << "\n";
   out << "Architecture:       " << (win64_ ? "64-bit (SOFTWARE has Wow6432Node)" : "32-bit") << "\n";
   out << "ANSI code page:     " << code_page_ << "\n";
   std::string ccs = registry_->CurrentControlSetName();

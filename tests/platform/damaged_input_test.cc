@@ -218,6 +218,24 @@ TEST(DamagedInputTest, RegistryTextProblemsNameFileAndLine) {
   EXPECT_EQ(run.out, dir + "/bad.reg:4: bad dword data\n" + dir + "/bad.reg:5: bad string data\n" + dir +
                          "/bad.reg:6: key name longer than 255 characters\n" + dir + "/bad.reg:7: value outside a key\n");
 
+  // A value beyond what hivex writes: no half-built hive is left, the compact writer takes it.
+  std::string big = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"blob\"=hex:00";
+  for (int i = 0; i < (2 << 20); ++i) big += ",41";
+  WriteAll(dir + "/big.reg", big + "\r\n");
+  run = RunCommand(Tool() + " build '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, dir + "/SOFTWARE: cannot store the values of \"A\": a value is larger than hivex writes (1 MB) "
+                     "(try --compact)\n");
+  EXPECT_FALSE(fs::exists(dir + "/SOFTWARE"));
+  run = RunCommand(Tool() + " build --compact '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  EXPECT_EQ(run.code, 0) << run.out;
+  std::string error;
+  auto hive = THive::Open(dir + "/SOFTWARE", &error);
+  ASSERT_TRUE(hive) << error;
+  TRegValue blob;
+  ASSERT_TRUE(hive->QueryValue(hive->FindChild(hive->Root(), "A"), "blob", &blob));
+  EXPECT_EQ(blob.data.size(), (2u << 20) + 1);
+
   // Exported as UTF-16 by a tool that left out the byte-order mark.
   std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ä]\r\n\"x\"=\"ÿ\"\r\n";
   WriteAll(dir + "/nobom.reg", Utf8ToUtf16Le(text));

@@ -119,7 +119,8 @@ int Build(const std::vector<std::string>& args) {
   bool ok = compact ? WriteCompactHiveFile(files[0], root, &error, true)
                     : WriteHiveFile(files[0], root, &error, true);
   if (!ok) {
-    std::cerr << files[0] << ": " << error << "\n";
+    std::cerr << files[0] << ": " << error << (compact ? "" : " (try --compact)") << "\n";
+    std::remove(files[0].c_str());  // a half-built hive would pass for a whole one
     return 1;
   }
   return failed ? 1 : 0;

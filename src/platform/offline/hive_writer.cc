@@ -103,7 +103,9 @@ bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, bool ut
     ++k;
   }
   if (!values.empty() && hivex_node_set_values(h, node, values.size(), values.data(), 0) != 0) {
-    *error = "cannot store the values of \"" + key.Name() + "\": " + std::strerror(errno);
+    *error = "cannot store the values of \"" + key.Name() + "\": " +
+             (errno == ERANGE ? std::string("a value is larger than hivex writes (1 MB)")
+                              : std::string(std::strerror(errno)));
     return false;
   }
   for (const TMemKey* child : key.Children()) {

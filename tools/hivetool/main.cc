@@ -42,9 +42,10 @@ constexpr char kUsage[] =
     "      REGEDIT4 8-bit text. --codepage N writes names and strings as the scanner\n"
     "      sees them in that code page (\"?\" for a character it lacks; REGEDIT4: 1252).\n"
     "      KEY defaults to HKEY_CURRENT_USER for NTUSER.DAT,\n"
-    "      HKEY_CURRENT_USER\\Software\\Classes for UsrClass.dat and\n"
-    "      HKEY_LOCAL_MACHINE\\<FILE NAME> for the others. A damaged hive is dumped as\n"
-    "      far as it can be read, what is left out is named, and the exit code is 1.\n"
+    "      HKEY_CURRENT_USER\\Software\\Classes for UsrClass.dat, HKEY_USERS\\.DEFAULT\n"
+    "      for DEFAULT and HKEY_LOCAL_MACHINE\\<FILE NAME> for the others. A damaged\n"
+    "      hive is dumped as far as it can be read, what is left out is named, and\n"
+    "      the exit code is 1.\n"
     "  hivetool image [--user NAME|SID] [--drive X=DIR]... [--reg FILE.reg]... IMAGE_DIR\n"
     "      Shows the machine the scanner sees in an image: Windows directory,\n"
     "      architecture, users with SIDs and hives, registry roots and the\n"
@@ -155,7 +156,9 @@ int Dump(const std::vector<std::string>& args) {
   }
   if (root_key.empty()) {
     std::string base = BaseName(files[0]);
-    root_key = RootKeyForFile(files[0], "HKEY_LOCAL_MACHINE\\" + AnsiUpperCase(base.substr(0, base.find('.'))));
+    std::string stem = AnsiUpperCase(base.substr(0, base.find('.')));
+    root_key = RootKeyForFile(files[0], stem == "DEFAULT" ? std::string("HKEY_USERS\\.DEFAULT")
+                                                          : "HKEY_LOCAL_MACHINE\\" + stem);
   }
   if (code_page == 0) code_page = format == TRegTextFormat::rfVersion5 ? kRegNamesUtf8 : 1252;
   std::vector<std::string> messages;

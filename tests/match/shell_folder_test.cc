@@ -1,4 +1,4 @@
-#include "match/special_folder.h"
+#include "match/shell_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // GetSpecialFolder: the path of a shell special folder (a CSIDL number) of
 // the current user on the current machine, or the empty text. When the shell
 // knows no folder, a few ids fall back to the registry or the system.
-#ifndef VX_MATCH_SPECIAL_FOLDER_H_
-#define VX_MATCH_SPECIAL_FOLDER_H_
+#ifndef VX_MATCH_SHELL_FOLDER_H_
+#define VX_MATCH_SHELL_FOLDER_H_
 
 #include <string>
 
@@ -53,4 +53,4 @@ std::string GetSpecialFolder(int csidl);
 
 }  // namespace vx
 
-#endif  // VX_MATCH_SPECIAL_FOLDER_H_
+#endif  // VX_MATCH_SHELL_FOLDER_H_

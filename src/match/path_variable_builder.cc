@@ -1,0 +1,206 @@
+// Building the path variable table from the scanned machine: shell folders,
+// the Windows and system directories, and registry values that refine them.
+#include <array>
+#include <exception>
+#include <string>
+
+#include "base/ansi_text.h"
+#include "match/path_variable_table.h"
+#include "match/path_variables.h"
+#include "match/shell_folder.h"
+#include "platform/machine.h"
+#include "sysaccess/my_registry.h"
+
+namespace vx {
+
+namespace {
+
+constexpr const char* kShellFolders = "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\";
+constexpr const char* kCurrentUserShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\";
+constexpr const char* kCurrentVersion = "Microsoft\\Windows\\CurrentVersion\\";
+constexpr const char* kQuickLaunch = "\\Microsoft\\Internet Explorer\\Quick Launch";
+
+struct TPathRegistryUpdaterRecord {
+  const char* Variable;
+  uint32_t RootKey;
+  const char* KeyPath;
+  const char* ValueName;
+  bool Only32;
+  bool FromRoot;
+  bool Overwrite;
+  const char* Append;
+  const char* CutAt;
+};
+
+const std::array<TPathRegistryUpdaterRecord, 21> kRegistryRows = {{
+    {"<$COMMONDESKTOP>", kHkeyLocalMachine, kShellFolders, "Common Desktop", false, false, false, "", ""},
+    {"<$COMMONAPPDATA>", kHkeyLocalMachine, kShellFolders, "Common AppData", false, false, false, "", ""},
+    {"<$COMMONSTARTUP>", kHkeyLocalMachine, kShellFolders, "Common Startup", false, false, false, "", ""},
+    {"<$COMMONSTARTMENU>", kHkeyLocalMachine, kShellFolders, "Common Start Menu", false, false, false, "", ""},
+    {"<$COMMONPROGRAMS>", kHkeyLocalMachine, kShellFolders, "Common Programs", false, false, false, "", ""},
+    {"<$COMMONFAVORITES>", kHkeyLocalMachine, kShellFolders, "Common Favorites", false, false, false, "", ""},
+    {"<$COMMONTEMPLATES>", kHkeyLocalMachine, kShellFolders, "Common Templates", false, false, false, "", ""},
+    {"<$COMMONDOCUMENTS>", kHkeyLocalMachine, kShellFolders, "Common Documents", false, false, false, "", ""},
+    {"<$COMMONPROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "CommonFilesDir", false, false, true, "", ""},
+    {"<$PROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir", false, false, true, "", ""},
+    {"<$DESKTOP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Desktop", true, true, false, "", ""},
+    {"<$APPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "AppData", true, true, false, "", ""},
+    {"<$STARTUP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Startup", true, true, false, "", ""},
+    {"<$STARTMENU>", kHkeyCurrentUser, kCurrentUserShellFolders, "Start Menu", true, true, false, "", ""},
+    {"<$PROGRAMS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Programs", true, true, false, "", ""},
+    {"<$FAVORITES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Favorites", true, true, false, "", ""},
+    {"<$TEMPLATES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Templates", true, true, false, "", ""},
+    {"<$PERSONAL>", kHkeyCurrentUser, kCurrentUserShellFolders, "Personal", true, true, false, "", ""},
+    {"<$LOCALAPPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local AppData", true, true, false, "", ""},
+    {"<$LOCALSETTINGS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local Settings", true, true, false, "", ""},
+    {"<$PATH>", kHkeyCurrentUser, "Environment\\", "PATH", false, true, false, "", ";"},
+}};
+
+struct TTemplateCopyRecord {
+  const char* Target;
+  const char* Source;
+};
+
+const std::array<TTemplateCopyRecord, 5> kCopyRows = {{
+    {"<$COMMONALTSTARTUP>", "<$COMMONSTARTUP>"},
+    {"<$COMMONSTARTMENU>", "<$STARTMENU>"},
+    {"<$COMMONPROGRAMS>", "<$PROGRAMS>"},
+    {"<$COMMONFAVORITES>", "<$FAVORITES>"},
+    {"<$ALTSTARTUP>", "<$STARTUP>"},
+}};
+
+bool ReadString(uint32_t root, std::string_view path, std::string_view value_name, int bits,
+                std::string* out) {
+  return RegReadString(root, "\\" + std::string(path), value_name, bits, out);
+}
+
+// The directory part up to its last backslash or colon, without its last
+// character: the parent folder, with no trailing backslash.
+std::string ParentOf(std::string_view path) {
+  std::string dir = ExtractFilePath(path);
+  if (!dir.empty()) dir.pop_back();
+  return dir;
+}
+
+// Fills `name` while it is empty from the first of these values that reads.
+void FillFromValues(TPathVariableTable& table, std::string_view name, int bits,
+                    std::initializer_list<std::pair<const char*, const char*>> sources,
+                    std::string_view append = {}) {
+  for (const auto& [key, value_name] : sources) {
+    if (!table.Get(name).empty()) return;
+    std::string value;
+    if (ReadString(kHkeyLocalMachine, key, value_name, bits, &value))
+      table.Set(name, value + std::string(append));
+  }
+}
+
+void BuildPathVariables(TPathVariableTable& table, int bits) {
+  TMachine& machine = CurrentMachine();
+  // Placeholders and values that need no shell folder row.
+  table.Append("<$LOCALSETTINGS>", "");
+  table.Append("<$WINDIR2>", machine.WindowsDirectory());
+  table.Append("<$SYSDIR2>", machine.SystemDirectory());
+  table.Append("<$QUICKLAUNCH>", GetSpecialFolder(26) + kQuickLaunch);
+  table.Append("<$COMMONQUICKLAUNCH>", GetSpecialFolder(35) + kQuickLaunch);
+
+  // The shell folders; a row that fails is skipped.
+  for (const TPathSolveConfig& row : kPathSolveConfig) {
+    if (row.FolderID < 0) continue;
+    try {
+      table.Append(std::string("<$") + row.Name + ">", GetSpecialFolder(row.FolderID));
+    } catch (const std::exception&) {
+    }
+  }
+
+  // The software key of the pass.
+  std::string software = "Software\\";
+  if (bits == 32 && RegKeyExists(kHkeyLocalMachine, "\\Software\\Wow6432Node\\", 0))
+    software = "Software\\Wow6432Node\\";
+
+  // Registry refinements.
+  for (const auto& row : kRegistryRows) {
+    if (row.Only32 && bits == 64) continue;
+    if (!row.Overwrite && !table.Get(row.Variable).empty()) continue;
+    std::string key = row.FromRoot ? std::string(row.KeyPath) : software + row.KeyPath;
+    std::string value;
+    bool read = false;
+    try {
+      read = ReadString(row.RootKey, key, row.ValueName, bits, &value);
+    } catch (const std::exception&) {
+      // A damaged hive leaves the variable as it was, like a missing value.
+    }
+    if (!read) continue;
+    std::string_view cut_at = row.CutAt;
+    if (!cut_at.empty()) {
+      size_t at = value.find(cut_at);
+      if (at != std::string::npos) {
+        value.erase(at);
+        if (!value.empty() && value.back() == '\\') value.pop_back();
+      }
+    }
+    value += row.Append;
+    table.Set(row.Variable, value);
+  }
+
+  // Common folders that only the user's ones can tell.
+  for (const auto& row : kCopyRows)
+    if (table.Get(row.Target).empty()) table.Set(row.Target, table.Get(row.Source));
+
+  // The drive of the Windows directory, "C:".
+  table.Set("<$SYSDRIVE>", table.Get("<$WINDIR>").substr(0, 2));
+
+  // Profile folders from the desktop folder.
+  if (table.Get("<$PROFILE>").empty() && !table.Get("<$DESKTOP>").empty())
+    table.Set("<$PROFILE>", ParentOf(table.Get("<$DESKTOP>")));
+  if (table.Get("<$PROFILES>").empty()) table.Set("<$PROFILES>", ParentOf(table.Get("<$PROFILE>")));
+
+  // The Windows directory from the registry when the system did not say.
+  FillFromValues(table, "<$WINDIR>", 32,
+                 {{"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "SystemRoot"},
+                  {"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "PathName"},
+                  {"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\", "WinDir"},
+                  {"Software\\Microsoft\\Windows\\CurrentVersion\\", "SystemRoot"}});
+  if (table.Get("<$WINDIR2>").empty()) table.Set("<$WINDIR2>", table.Get("<$WINDIR>"));
+
+  // The system's temporary folder.
+  FillFromValues(table, "<$TEMP>", bits,
+                 {{"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "SystemRoot"},
+                  {"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "PathName"},
+                  {"Software\\Microsoft\\Windows\\CurrentVersion\\", "SystemRoot"}},
+                 "\\Temp");
+
+  // The system directory.
+  FillFromValues(table, "<$SYSDIR>", 32,
+                 {{"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\", "SysDir"},
+                  {"Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\", "InstallerLocation"}});
+  if (table.Get("<$SYSDIR2>").empty()) table.Set("<$SYSDIR2>", table.Get("<$SYSDIR>"));
+
+  // The Control Panel folder under its display name.
+  try {
+    const char* key = "Software\\CLASSES\\CLSID\\{21EC2020-3AEA-1069-A2DD-08002B30309D}\\";
+    std::string name;
+    ReadString(kHkeyLocalMachine, key, "", 32, &name);
+    if (name.empty()) ReadString(kHkeyLocalMachine, key, "", 64, &name);
+    if (name.empty()) name = "Systemsteuerung";
+    table.Set("<$SYSCPLDIR>", table.Get("<$WINDIR>") + "\\" + name);
+  } catch (const std::exception&) {
+    table.Set("<$SYSCPLDIR>", "C:\\Windows\\Systemsteuerung");
+  }
+
+  // Without a controls folder the Control Panel folder stands in.
+  if (table.Get("<$CONTROLS>").empty()) table.Set("<$CONTROLS>", table.Get("<$SYSCPLDIR>"));
+}
+
+}  // namespace
+
+void BuildPathVariableTables() {
+  TPathVariableTable& table = PathVariableTable();
+  table.Clear();
+  BuildPathVariables(table, 64);
+  table.CollectValues();
+  BuildPathVariables(table, 32);
+  table.CollectValues();
+}
+
+}  // namespace vx

@@ -1,0 +1,245 @@
+#include "match/path_variables.h"
+
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "app/check_log.h"
+#include "app/console.h"
+#include "base/ansi_text.h"
+#include "match/path_variable_table.h"
+
+namespace vx {
+
+namespace {
+
+struct TDescriptionPair {
+  const char* key;
+  const char* text;
+};
+
+// FILE_UNINSTALLER has two rows; the second never finds its name left.
+constexpr std::array<TDescriptionPair, 75> kDescriptions = {{
+    {"REG_CLASSID", "Class ID"},
+    {"REG_INTERFACE", "Interface"},
+    {"REG_TYPELIB", "Type library"},
+    {"REG_ROOTCLASS", "Root class"},
+    {"REG_BHO", "Browser helper object"},
+    {"REG_DPF", "Code storage database"},
+    {"REG_IEEXTENSION", "IE extension"},
+    {"REG_IEMENUEXT", "IE menu extension"},
+    {"REG_IETOOLBAR", "IE toolbar"},
+    {"REG_EXPLORERBAR", "Explorer toolbar"},
+    {"REG_SETTINGS", "Settings"},
+    {"REG_GLOBALSETTINGS", "Global settings"},
+    {"REG_USERSETTINGS", "User settings"},
+    {"REG_ACTIVEXSETTINGS", "ActiveX settings"},
+    {"REG_IESEARCHHOOK", "Search hook"},
+    {"REG_RASPROFILE", "RAS profile"},
+    {"REG_APPID", "Application ID"},
+    {"REG_FILEEXTENSION", "File extension"},
+    {"REG_AUTORUN", "Autorun settings"},
+    {"REG_UNINSTALL", "Uninstall settings"},
+    {"REG_MODULEUSAGE", "Module usage"},
+    {"REG_SHAREDDLL", "Shared DLL"},
+    {"REG_IESEARCHURL", "IE Search URL"},
+    {"REG_IESEARCHBAR", "IE Search bar"},
+    {"REG_IESEARCHPAGE", "IE Search page"},
+    {"REG_IESTARTPAGE", "IE start page"},
+    {"REG_IEDEFAULTPAGE", "IE default page"},
+    {"REG_TCPHIJACK", "TCP/IP hijack"},
+    {"REG_PROTOCOLFILTER", "Protocol filter"},
+    {"REG_SERVICE", "System Service"},
+    {"FILE_LIBRARY", "Library"},
+    {"FILE_DATA", "Data"},
+    {"FILE_EXE", "Executable"},
+    {"FILE_AD", "Advertisement"},
+    {"FILE_INSTSTUB", "Installer stub"},
+    {"FILE_INSTALLER", "Installer"},
+    {"FILE_UNINSTALLER", "Uninstaller"},
+    {"FILE_WEBPAGE", "Web page"},
+    {"FILE_TEXT", "Text file"},
+    {"FILE_SYSTEM", "System file"},
+    {"FILE_SOUND", "Sound file"},
+    {"FILE_DPF", "Downloaded program file"},
+    {"FILE_HELP", "Help file"},
+    {"FILE_DIALEREXE", "Dialer executable"},
+    {"FILE_BADBOOKMARK", "Bad Favorite"},
+    {"FILE_TEMP", "Temporary file"},
+    {"FILE_LINK", "Link"},
+    {"FILE_PICTURE", "Picture"},
+    {"FILE_LOG", "Log file"},
+    {"FILE_PROG", "Program file"},
+    {"FILE_AUTOSTART", "Autostart file"},
+    {"FILE_UNINSTALLER", "Uninstaller"},
+    {"FILE_DESKTOPLINK", "Desktop link"},
+    {"FILE_GROUPENTRY", "Program group entry"},
+    {"FILE_STARTMENUITEM", "Start menu item"},
+    {"FILE_QUICKLAUNCH", "Quicklaunch icon"},
+    {"FILE_CONFIGURATION", "Configuration file"},
+    {"FILE_SERVICE", "Service executable"},
+    {"FILE_ADS", "Alternate data stream"},
+    {"DIR_PROG", "Program directory"},
+    {"DIR_DOWNLOAD", "Download directory"},
+    {"DIR_PROGGROUP", "Program group"},
+    {"DIR_TEMP", "Temporary folder"},
+    {"DIR_PERSONAL", "Personal files folder"},
+    {"DIR_APPDATA", "Application data folder"},
+    {"DIR_COMMON_APPDATA", "Common application data folder"},
+    {"DIR_COMMON_DOCS", "Common documents folder"},
+    {"DIR_COMMON_FILES", "Common files folder"},
+    {"BROWSER_TRACKINGCOOKIE", "Tracking cookie"},
+    {"BROWSER_COOKIE", "Cookie"},
+    {"BROWSER_CACHE", "Cache entry"},
+    {"BROWSER_BOOKMARK", "Bookmark"},
+    {"BROWSER_BOOKMARKGROUP", "Bookmark group"},
+    {"BROWSER_PAGE", "Page"},
+    {"API_WINSOCK", "Winsock"},
+}};
+
+constexpr std::string_view kRegExprPrefix = "<regexpr>";
+
+// Expansion steps SolvePathAll takes at most; only a value that names a
+// variable itself (a hostile registry) can need more than the alternatives.
+constexpr int kMaxPathExpansionSteps = 4 * kMaxPathAlternatives;
+
+bool MayHoldVariable(std::string_view text) { return text.find("<$") != std::string_view::npos; }
+
+std::string Excerpt(std::string_view s) {
+  return s.size() <= 200 ? std::string(s) : std::string(s.substr(0, 200)) + "...";
+}
+
+}  // namespace
+
+void FreePathVariableTables() { PathVariableTable().Clear(); }
+
+std::string EscapeRegExpr(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  // One pass gives what the four replacements in turn give: the backslashes
+  // the later ones add are never doubled again.
+  for (char c : text) {
+    if (c == '\\' || c == '(' || c == ')' || c == '.') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string SolvePath(std::string_view input) {
+  std::string text(input);
+  if (!MayHoldVariable(text)) return text;
+  const auto& entries = PathVariableTable().Entries();
+  // From the last entry back: a name with several entries is resolved by its
+  // last one, and the earlier ones find no name left.
+  for (size_t i = entries.size(); i-- > 0;) {
+    const auto& entry = entries[i];
+    if (text.find(entry.name) == std::string::npos) continue;
+    bool regex = text.starts_with(kRegExprPrefix) ||
+                 text.find("=<regexpr>") != std::string::npos;
+    text = StringReplaceAll(text, entry.name, regex ? EscapeRegExpr(entry.value) : entry.value,
+                            /*ignore_case=*/true);
+  }
+  return text;
+}
+
+void SolvePathAll(std::string_view text, TStringList* list) {
+  const auto& sets = PathVariableTable().ValueSets();
+  struct TWork {
+    std::string text;
+    int set = -2;  // the variable to expand next: -2 not yet known, -1 none
+    size_t at = 0;
+  };
+  auto first_variable = [&](TWork& w) {
+    if (w.set != -2) return;
+    w.set = -1;
+    if (!MayHoldVariable(w.text)) return;
+    // The first name of the value-set list that occurs, not the leftmost.
+    for (size_t s = 0; s < sets.size(); ++s) {
+      size_t at = w.text.find(sets[s].name);
+      if (at != std::string::npos) {
+        w.set = static_cast<int>(s);
+        w.at = at;
+        return;
+      }
+    }
+  };
+
+  std::vector<TWork> work;
+  work.push_back({std::string(text)});
+  int steps = 0;
+  size_t dropped = 0;
+  bool gave_up = false;
+  for (;;) {
+    int pick = -1;
+    for (int i = static_cast<int>(work.size()) - 1; i >= 0; --i) {
+      first_variable(work[i]);
+      if (work[i].set >= 0) {
+        pick = i;
+        break;
+      }
+    }
+    if (pick < 0) break;
+    if (++steps > kMaxPathExpansionSteps) {
+      gave_up = true;
+      break;
+    }
+    TWork entry = std::move(work[pick]);
+    work.erase(work.begin() + pick);
+    const auto& set = sets[entry.set];
+    bool regex = entry.text.starts_with(kRegExprPrefix);
+    for (size_t v = 0; v < set.values.size(); ++v) {
+      if (work.size() >= static_cast<size_t>(kMaxPathAlternatives)) {
+        dropped += set.values.size() - v;
+        break;
+      }
+      std::string expanded = entry.text;
+      expanded.replace(entry.at, set.name.size(),
+                       regex ? EscapeRegExpr(set.values[v]) : set.values[v]);
+      work.push_back({std::move(expanded)});
+    }
+  }
+  if (dropped > 0)
+    WriteIncludeError("Path variables in \"" + Excerpt(text) + "\" give more than " +
+                      std::to_string(kMaxPathAlternatives) + " alternatives; " +
+                      std::to_string(dropped) + " were dropped");
+  if (gave_up)
+    WriteIncludeError("Path variables in \"" + Excerpt(text) +
+                      "\" do not resolve (a value names a variable again); left as they are");
+  for (TWork& w : work) list->Add(std::move(w.text));
+}
+
+void ListPathVariables(TStringList* list) {
+  for (const TPathSolveConfig& row : kPathSolveConfig) {
+    std::string name = std::string("<$") + row.Name + ">";
+    list->Add(name + "=" + SolvePath(name));
+  }
+}
+
+std::string SolveDescription(std::string_view input) {
+  std::string text(input);
+  if (!MayHoldVariable(text)) return text;
+  for (const TDescriptionPair& pair : kDescriptions) {
+    std::string name = std::string("<$") + pair.key + ">";
+    if (text.find(name) != std::string::npos)
+      text = StringReplaceAll(text, name, pair.text, /*ignore_case=*/true);
+  }
+  return text;
+}
+
+void WritePathHelp(TConsole& console, std::string_view settings_file_name) {
+  TStringList variables;
+  ListPathVariables(&variables);
+  console.WriteLn();
+  console.WriteLn("Overview of allowed path solve variables for " + std::string(settings_file_name) + ":");
+  console.WriteLn();
+  for (int i = 0; i < variables.Count(); ++i) {
+    std::string name = variables.Names(i);
+    console.TextColor(15);
+    console.WriteLn(name);
+    console.TextColor(7);
+    console.WriteLn(SolvePath(name));
+  }
+  console.WriteLn();
+}
+
+}  // namespace vx

@@ -77,6 +77,10 @@ std::string RefusalReason(const std::string& head, uint64_t file_size, int hivex
   uint32_t sum = 0;
   for (size_t at = 0; at < 0x1FC; at += 4) sum ^= HeaderLe32(head, at);
   if (sum != HeaderLe32(head, 0x1FC)) return "damaged registry hive: the header checksum is wrong";
+  if (HeaderLe32(head, 0x14) != 1) {
+    return "unsupported registry hive version " + std::to_string(HeaderLe32(head, 0x14)) + "." +
+           std::to_string(HeaderLe32(head, 0x18));
+  }
   if (head.compare(kBaseBlock, 4, "hbin") != 0) return "damaged registry hive: no \"hbin\" block after the header";
   uint64_t bins = HeaderLe32(head, 0x28);
   if (kBaseBlock + bins > file_size) {
@@ -122,6 +126,10 @@ std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* er
   hive->fd_ = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
   // hivex reads what a cut-off file still holds; the keys beyond are missing.
   uint64_t bins = head.size() >= 0x2C ? HeaderLe32(head, 0x28) : 0;
+  if (head.size() >= 12 && HeaderLe32(head, 4) != HeaderLe32(head, 8)) {
+    // Copies of a hive in use, and hives of a system that went down, are like this.
+    hive->damage_ = "the hive was not closed cleanly: changes kept in its .LOG files are not applied";
+  }
   if (kBaseBlock + bins > hive->file_size_) {
     hive->damage_ = "truncated registry hive: the header gives " + std::to_string(kBaseBlock + bins) +
                     " bytes, the file holds " + std::to_string(hive->file_size_) + "; keys beyond are missing";

@@ -48,7 +48,7 @@ void DumpKey(THive& hive, THiveNode node, const std::string& path, size_t depth,
 }  // namespace
 
 std::string DumpHive(THive& hive, const std::string& prefix, TRegTextFormat format, int code_page,
-                     std::vector<std::string>* messages) {
+                     std::vector<std::string>* messages, bool* incomplete) {
   hive.SetCodePage(code_page);
   std::string out = RegTextHeader(format);
   out.pop_back();
@@ -64,6 +64,7 @@ std::string DumpHive(THive& hive, const std::string& prefix, TRegTextFormat form
   tell(p.deep, "keys nested deeper than " + std::to_string(kMaxDepth) + " levels", p.first_deep);
   tell(p.lists, "damaged key or value lists", p.first_list);
   tell(p.values, "values whose data cannot be read", p.first_value);
+  if (incomplete) *incomplete = hive.Truncated() || p.loops || p.deep || p.lists || p.values;
   out += "\r\n";
   return EncodeRegText(out, format, code_page);
 }

@@ -162,10 +162,11 @@ int Dump(const std::vector<std::string>& args) {
   }
   if (code_page == 0) code_page = format == TRegTextFormat::rfVersion5 ? kRegNamesUtf8 : 1252;
   std::vector<std::string> messages;
-  std::string text = DumpHive(*hive, root_key, format, code_page, &messages);
+  bool incomplete = false;
+  std::string text = DumpHive(*hive, root_key, format, code_page, &messages, &incomplete);
   for (const std::string& m : messages) std::cerr << files[0] << ": " << m << "\n";
   // What a damaged hive still holds is written; the exit code tells that parts are missing.
-  int code = messages.empty() ? 0 : 1;
+  int code = incomplete ? 1 : 0;
   if (files.size() == 2) {
     std::ofstream out(files[1], std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));

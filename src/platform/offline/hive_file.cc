@@ -131,6 +131,7 @@ std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* er
     hive->damage_ = "the hive was not closed cleanly: changes kept in its .LOG files are not applied";
   }
   if (kBaseBlock + bins > hive->file_size_) {
+    hive->truncated_ = true;
     hive->damage_ = "truncated registry hive: the header gives " + std::to_string(kBaseBlock + bins) +
                     " bytes, the file holds " + std::to_string(hive->file_size_) + "; keys beyond are missing";
   }

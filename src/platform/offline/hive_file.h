@@ -39,6 +39,9 @@ class THive {
   // What was found wrong with a hive that still opened (a truncated file);
   // empty for a sound one.
   const std::string& Damage() const { return damage_; }
+  // Whether the file is cut off, so that keys are missing (a hive that was
+  // only not closed cleanly holds all its keys).
+  bool Truncated() const { return truncated_; }
   uint64_t FileSize() const { return file_size_; }
   THiveNode Root() const { return root_; }
   // Names are ANSI text in the code page set here (1252 until told), or
@@ -101,6 +104,7 @@ class THive {
   int fd_ = -1;
   std::string host_path_;
   std::string damage_;
+  bool truncated_ = false;
   uint64_t file_size_ = 0;
   THiveNode root_ = 0;
   int code_page_ = 1252;

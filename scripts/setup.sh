@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  zlib1g-dev libpcre2-dev libhivex-dev libhivex-bin libssl-dev
+  zlib1g-dev libpcre2-dev libhivex-dev libhivex-bin libwin-hivex-perl libssl-dev
   liblnk-dev libmsiecf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )

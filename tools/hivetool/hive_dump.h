@@ -13,8 +13,10 @@ namespace vx {
 // `prefix` is the full name the hive's root stands for
 // ("HKEY_LOCAL_MACHINE\SOFTWARE"). Keys deeper than a fixed limit and keys
 // met twice (a damaged hive can loop) are left out with a message.
+// *incomplete tells whether keys or values were left out (a note that the
+// hive was not closed cleanly leaves nothing out).
 std::string DumpHive(THive& hive, const std::string& prefix, TRegTextFormat format, int code_page,
-                     std::vector<std::string>* messages);
+                     std::vector<std::string>* messages, bool* incomplete = nullptr);
 
 }  // namespace vx
 

@@ -13,6 +13,7 @@
 #include "base/ansi_text.h"
 #include "base/codepage.h"
 #include "platform/offline/mem_key.h"
+#include "platform/offline/reg_text.h"
 
 namespace vx {
 
@@ -21,6 +22,14 @@ namespace {
 struct TFree {
   void operator()(void* p) const { free(p); }
 };
+
+// A value's data and type. The type is any 32-bit number a hive holds, most
+// of which hivex's enumeration does not name, so it is kept in plain storage
+// and never read as that enumeration.
+char* ValueData(hive_h* h, hive_value_h v, uint32_t* type, size_t* len) {
+  static_assert(sizeof(hive_type) == sizeof(uint32_t));
+  return hivex_value_value(h, v, reinterpret_cast<hive_type*>(type), len);
+}
 
 uint64_t NamePrefix(const std::string& folded) {
   uint64_t v = 0;
@@ -37,6 +46,58 @@ bool EntryBefore(const TEntryType& entry, uint64_t prefix, const std::string& fo
 
 }  // namespace
 
+namespace {
+
+uint32_t HeaderLe32(const std::string& b, size_t at) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+constexpr uint64_t kBaseBlock = 0x1000;
+
+// The first bytes of the file (at most the base block and a bin header).
+std::string ReadHead(const std::string& host_path) {
+  std::string head(kBaseBlock + 0x20, '\0');
+  int fd = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::string();
+  ssize_t n = pread(fd, head.data(), head.size(), 0);
+  close(fd);
+  head.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return head;
+}
+
+// Why a file that hivex refused is no usable hive, in words a user can act on.
+std::string RefusalReason(const std::string& head, uint64_t file_size, int hivex_errno) {
+  if (file_size < 4 || head.compare(0, 4, "regf") != 0) return "not a registry hive (no \"regf\" signature)";
+  if (file_size < kBaseBlock + 0x20) {
+    return "truncated registry hive: " + std::to_string(file_size) + " bytes, too short for the header and one bin";
+  }
+  uint32_t sum = 0;
+  for (size_t at = 0; at < 0x1FC; at += 4) sum ^= HeaderLe32(head, at);
+  if (sum != HeaderLe32(head, 0x1FC)) return "damaged registry hive: the header checksum is wrong";
+  if (HeaderLe32(head, 0x14) != 1) {
+    return "unsupported registry hive version " + std::to_string(HeaderLe32(head, 0x14)) + "." +
+           std::to_string(HeaderLe32(head, 0x18));
+  }
+  if (head.compare(kBaseBlock, 4, "hbin") != 0) return "damaged registry hive: no \"hbin\" block after the header";
+  uint64_t bins = HeaderLe32(head, 0x28);
+  if (kBaseBlock + bins > file_size) {
+    return "truncated registry hive: the header gives " + std::to_string(kBaseBlock + bins) +
+           " bytes, the file holds " + std::to_string(file_size);
+  }
+  uint32_t root = HeaderLe32(head, 0x24);
+  if (root >= file_size - kBaseBlock) return "damaged registry hive: the root key lies outside the file";
+  // hivex walks every bin and cell when it opens a hive; ENOTSUP is its word for a malformed one.
+  if (hivex_errno == ENOTSUP) return "damaged registry hive: a bin or cell is malformed";
+  std::string out = "damaged registry hive";
+  if (hivex_errno) out += std::string(" (") + std::strerror(hivex_errno) + ")";
+  return out;
+}
+
+}  // namespace
+
 std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* error) {
   struct stat st;
   if (stat(host_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -45,12 +106,10 @@ std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* er
   }
   errno = 0;
   hive_h* h = hivex_open(host_path.c_str(), 0);
+  std::string head = ReadHead(host_path);
   if (!h) {
     int e = errno;
-    if (error) {
-      *error = "not a registry hive or damaged";
-      if (e) *error += std::string(" (") + std::strerror(e) + ")";
-    }
+    if (error) *error = RefusalReason(head, static_cast<uint64_t>(st.st_size), e);
     return nullptr;
   }
   THiveNode root = hivex_root(h);
@@ -65,6 +124,17 @@ std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* er
   hive->file_size_ = static_cast<uint64_t>(st.st_size);
   hive->root_ = root;
   hive->fd_ = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+  // hivex reads what a cut-off file still holds; the keys beyond are missing.
+  uint64_t bins = head.size() >= 0x2C ? HeaderLe32(head, 0x28) : 0;
+  if (head.size() >= 12 && HeaderLe32(head, 4) != HeaderLe32(head, 8)) {
+    // Copies of a hive in use, and hives of a system that went down, are like this.
+    hive->damage_ = "the hive was not closed cleanly: changes kept in its .LOG files are not applied";
+  }
+  if (kBaseBlock + bins > hive->file_size_) {
+    hive->truncated_ = true;
+    hive->damage_ = "truncated registry hive: the header gives " + std::to_string(kBaseBlock + bins) +
+                    " bytes, the file holds " + std::to_string(hive->file_size_) + "; keys beyond are missing";
+  }
   return hive;
 }
 
@@ -121,7 +191,7 @@ void THive::ReadSubkeyList(uint64_t offset, int depth, size_t limit, std::vector
   }
 }
 
-std::vector<THiveNode> THive::ChildList(THiveNode node) {
+std::vector<THiveNode> THive::ChildList(THiveNode node, bool* damaged) {
   std::vector<THiveNode> out;
   errno = 0;
   std::unique_ptr<hive_node_h, TFree> children(hivex_node_children(handle_, node));
@@ -129,7 +199,10 @@ std::vector<THiveNode> THive::ChildList(THiveNode node) {
     for (hive_node_h* c = children.get(); *c; ++c) out.push_back(*c);
     return out;
   }
-  if (errno != ERANGE) return out;
+  if (errno != ERANGE) {
+    if (damaged) *damaged = true;
+    return out;
+  }
   std::string nk;
   if (!ReadAt(node, 0x24, &nk) || nk.compare(4, 2, "nk") != 0) return out;
   uint32_t list = Le32(nk, 0x20);
@@ -149,8 +222,8 @@ void THive::SetCodePage(int code_page) {
 
 std::string THive::Name(const char* utf8) {
   if (!utf8) return std::string();
-  std::string out = Utf8ToAnsi(utf8, code_page_);
-  return out;
+  if (code_page_ == kRegNamesUtf8) return std::string(utf8);
+  return Utf8ToAnsi(utf8, code_page_);
 }
 
 const THive::TChildIndex* THive::Index(THiveNode node) {
@@ -212,11 +285,21 @@ void THive::Step(TCursor* cursor, const std::string& folded) {
 }
 
 std::vector<THiveNode> THive::Children(THiveNode node) {
+  bool damaged = false;
+  return Children(node, &damaged);
+}
+
+std::vector<THiveNode> THive::Children(THiveNode node, bool* damaged) {
   std::vector<THiveNode> out;
+  *damaged = false;
   if (node == 0) return out;
   std::lock_guard<std::mutex> lock(mutex_);
-  for (THiveNode child : ChildList(node)) {
-    if (hivex_node_name_len(handle_, child) > 0) out.push_back(child);
+  for (THiveNode child : ChildList(node, damaged)) {
+    if (hivex_node_name_len(handle_, child) > 0) {
+      out.push_back(child);
+    } else {
+      *damaged = true;  // the list names a cell that is no key
+    }
   }
   return out;
 }
@@ -259,17 +342,52 @@ bool THive::QueryValue(THiveNode node, std::string_view name, TRegValue* value) 
   for (hive_value_h* v = values.get(); *v; ++v) {
     std::unique_ptr<char, TFree> key(hivex_value_key(handle_, *v));
     if (!key || !AnsiSameText(Name(key.get()), name)) continue;
-    hive_type type;
+    uint32_t type = 0;
     size_t len = 0;
-    std::unique_ptr<char, TFree> data(hivex_value_value(handle_, *v, &type, &len));
+    std::unique_ptr<char, TFree> data(ValueData(handle_, *v, &type, &len));
     if (!data) return false;  // hivex refused the data (damaged or oversized)
     if (value) {
-      value->type = static_cast<uint32_t>(type);
+      value->type = type;
       value->data.assign(data.get(), len);
     }
     return true;
   }
   return false;
+}
+
+std::vector<std::pair<std::string, TRegValue>> THive::Values(THiveNode node,
+                                                             std::vector<std::string>* unreadable) {
+  bool damaged = false;
+  return Values(node, unreadable, &damaged);
+}
+
+std::vector<std::pair<std::string, TRegValue>> THive::Values(THiveNode node, std::vector<std::string>* unreadable,
+                                                             bool* damaged) {
+  std::vector<std::pair<std::string, TRegValue>> out;
+  *damaged = false;
+  if (node == 0) return out;
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_ptr<hive_value_h, TFree> values(hivex_node_values(handle_, node));
+  if (!values) {
+    *damaged = true;
+    return out;
+  }
+  for (hive_value_h* v = values.get(); *v; ++v) {
+    std::unique_ptr<char, TFree> key(hivex_value_key(handle_, *v));
+    std::string name = key ? Name(key.get()) : std::string();
+    uint32_t type = 0;
+    size_t len = 0;
+    std::unique_ptr<char, TFree> data(key ? ValueData(handle_, *v, &type, &len) : nullptr);
+    if (!data) {
+      if (unreadable) unreadable->push_back(name);
+      continue;
+    }
+    TRegValue value;
+    value.type = type;
+    value.data.assign(data.get(), len);
+    out.emplace_back(std::move(name), std::move(value));
+  }
+  return out;
 }
 
 uint64_t THive::Timestamp(THiveNode node) {

@@ -36,9 +36,16 @@ class THive {
   THive& operator=(const THive&) = delete;
 
   const std::string& HostPath() const { return host_path_; }
+  // What was found wrong with a hive that still opened (a truncated file);
+  // empty for a sound one.
+  const std::string& Damage() const { return damage_; }
+  // Whether the file is cut off, so that keys are missing (a hive that was
+  // only not closed cleanly holds all its keys).
+  bool Truncated() const { return truncated_; }
   uint64_t FileSize() const { return file_size_; }
   THiveNode Root() const { return root_; }
-  // Names are ANSI text in the code page set here (1252 until told).
+  // Names are ANSI text in the code page set here (1252 until told), or
+  // UTF-8 with kRegNamesUtf8 (reg_text.h), which keeps every character.
   void SetCodePage(int code_page);
 
   THiveNode FindChild(THiveNode node, std::string_view name);
@@ -57,9 +64,18 @@ class THive {
   void Step(TCursor* cursor, const std::string& folded);
   std::vector<std::string> ChildNames(THiveNode node);
   std::vector<THiveNode> Children(THiveNode node);
+  // The same; *damaged tells whether the key's subkey list could not be read.
+  std::vector<THiveNode> Children(THiveNode node, bool* damaged);
   std::string NodeName(THiveNode node);
   std::vector<std::string> ValueNames(THiveNode node);
   bool QueryValue(THiveNode node, std::string_view name, TRegValue* value);
+  // Every value of a key in hive order, read in one pass; the names of
+  // values whose data cannot be read go to `unreadable`.
+  std::vector<std::pair<std::string, TRegValue>> Values(THiveNode node,
+                                                        std::vector<std::string>* unreadable);
+  // The same; *damaged tells whether the key's value list could not be read.
+  std::vector<std::pair<std::string, TRegValue>> Values(THiveNode node, std::vector<std::string>* unreadable,
+                                                        bool* damaged);
   uint64_t Timestamp(THiveNode node);
 
  private:
@@ -79,7 +95,7 @@ class THive {
   // fixed limit (70,000); their lists are then read here, every offset and
   // count checked against the file, and each child is still checked by
   // hivex when it is used.
-  std::vector<THiveNode> ChildList(THiveNode node);
+  std::vector<THiveNode> ChildList(THiveNode node, bool* damaged = nullptr);
   void ReadSubkeyList(uint64_t offset, int depth, size_t limit, std::vector<THiveNode>* out);
   bool ReadAt(uint64_t offset, size_t count, std::string* out) const;
   std::string Name(const char* utf8);
@@ -87,6 +103,8 @@ class THive {
   ::hive_h* handle_ = nullptr;
   int fd_ = -1;
   std::string host_path_;
+  std::string damage_;
+  bool truncated_ = false;
   uint64_t file_size_ = 0;
   THiveNode root_ = 0;
   int code_page_ = 1252;

@@ -67,7 +67,16 @@ struct TFree {
   void operator()(void* p) const { free(p); }
 };
 
-bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, std::string* error) {
+std::string NameUtf8(const std::string& name, bool utf8_names) {
+  return utf8_names ? name : AnsiToUtf8(name);
+}
+
+std::string NameUtf16(const std::string& name, bool utf8_names) {
+  return utf8_names ? Utf8ToUtf16Le(name) : AnsiToUtf16Le(name);
+}
+
+bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, bool utf8_names,
+          std::string* error) {
   if (depth > kMaxDepth) {
     *error = "keys nested too deep";
     return false;
@@ -77,7 +86,7 @@ bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, std::st
   std::vector<hive_set_value> values;
   for (const TMemValue& v : key.Values()) {
     if (v.deleted) continue;
-    names.push_back(AnsiToUtf8(v.name));
+    names.push_back(NameUtf8(v.name, utf8_names));
     datas.push_back(v.value.data);
   }
   size_t k = 0;
@@ -85,25 +94,29 @@ bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, std::st
     if (v.deleted) continue;
     hive_set_value sv;
     sv.key = names[k].data();
-    sv.t = static_cast<hive_type>(v.value.type);
+    // Any 32-bit type is stored; most have no name in hivex's enumeration.
+    static_assert(sizeof(sv.t) == sizeof(v.value.type));
+    std::memcpy(&sv.t, &v.value.type, sizeof sv.t);
     sv.len = datas[k].size();
     sv.value = datas[k].data();
     values.push_back(sv);
     ++k;
   }
   if (!values.empty() && hivex_node_set_values(h, node, values.size(), values.data(), 0) != 0) {
-    *error = "cannot store the values of \"" + key.Name() + "\": " + std::strerror(errno);
+    *error = "cannot store the values of \"" + key.Name() + "\": " +
+             (errno == ERANGE ? std::string("a value is larger than hivex writes (1 MB)")
+                              : std::string(std::strerror(errno)));
     return false;
   }
   for (const TMemKey* child : key.Children()) {
-    std::string name = AnsiToUtf8(child->Name());
+    std::string name = NameUtf8(child->Name(), utf8_names);
     hive_node_h child_node = hivex_node_get_child(h, node, name.c_str());
     if (child_node == 0) child_node = hivex_node_add_child(h, node, name.c_str());
     if (child_node == 0) {
       *error = "cannot add the key \"" + child->Name() + "\": " + std::strerror(errno);
       return false;
     }
-    if (!Fill(h, child_node, *child, depth + 1, error)) return false;
+    if (!Fill(h, child_node, *child, depth + 1, utf8_names, error)) return false;
   }
   return true;
 }
@@ -177,7 +190,8 @@ std::string EmptyHiveBytes(std::string_view root_name) {
   return b;
 }
 
-bool WriteHiveFile(const std::string& host_path, const TMemKey& root, std::string* error) {
+bool WriteHiveFile(const std::string& host_path, const TMemKey& root, std::string* error,
+                   bool utf8_names) {
   {
     std::ofstream out(host_path, std::ios::binary | std::ios::trunc);
     std::string bytes = EmptyHiveBytes();
@@ -192,7 +206,7 @@ bool WriteHiveFile(const std::string& host_path, const TMemKey& root, std::strin
     *error = std::string("hivex refused the empty hive: ") + std::strerror(errno);
     return false;
   }
-  bool ok = Fill(h, hivex_root(h), root, 0, error);
+  bool ok = Fill(h, hivex_root(h), root, 0, utf8_names, error);
   if (ok && hivex_commit(h, nullptr, 0) != 0) {
     *error = std::string("cannot commit the hive: ") + std::strerror(errno);
     ok = false;
@@ -209,8 +223,27 @@ namespace {
 
 constexpr size_t kSubkeysPerLeaf = 1000;
 
+// A name's UTF-16 code units upper-cased as the system orders subkeys
+// (ASCII, Latin-1, Greek and Cyrillic letters; others as they stand).
+std::u16string UpcasedUnits(const std::string& utf16) {
+  std::u16string out;
+  for (size_t k = 0; k + 1 < utf16.size(); k += 2) {
+    char16_t c = static_cast<char16_t>(static_cast<unsigned char>(utf16[k]) |
+                                       (static_cast<unsigned char>(utf16[k + 1]) << 8));
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+        (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
+      c = static_cast<char16_t>(c - 0x20);
+    } else if (c >= 0x450 && c <= 0x45F) {
+      c = static_cast<char16_t>(c - 0x50);
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
 class TCompactWriter {
  public:
+  explicit TCompactWriter(bool utf8_names) : utf8_names_(utf8_names) {}
   std::string Build(const TMemKey& root) {
     bins_.clear();
     OpenBin(kBinSize);
@@ -267,8 +300,8 @@ class TCompactWriter {
   }
   // A name as the hive keeps it: Latin-1 bytes when every character fits
   // (flagged as compressed), else UTF-16LE.
-  static std::string HiveName(const std::string& ansi, bool* compressed) {
-    std::string utf16 = AnsiToUtf16Le(ansi);
+  std::string HiveName(const std::string& name, bool* compressed) const {
+    std::string utf16 = NameUtf16(name, utf8_names_);
     std::string latin;
     *compressed = true;
     for (size_t k = 0; k + 1 < utf16.size(); k += 2) {
@@ -280,14 +313,9 @@ class TCompactWriter {
     }
     return latin;
   }
-  static uint32_t NameHash(const std::string& ansi) {
-    std::string utf16 = AnsiToUtf16Le(ansi);
+  uint32_t NameHash(const std::string& name) const {
     uint32_t hash = 0;
-    for (size_t k = 0; k + 1 < utf16.size(); k += 2) {
-      uint32_t c = static_cast<unsigned char>(utf16[k]) | (static_cast<unsigned char>(utf16[k + 1]) << 8);
-      if (c >= 'a' && c <= 'z') c -= 32;
-      hash = hash * 37 + c;
-    }
+    for (char16_t c : UpcasedUnits(NameUtf16(name, utf8_names_))) hash = hash * 37 + c;
     return hash;
   }
 
@@ -337,7 +365,8 @@ class TCompactWriter {
     for (const TMemValue& v : key.Values()) {
       if (v.deleted) continue;
       value_cells.push_back(WriteValue(v));
-      max_value_name = std::max<uint32_t>(max_value_name, static_cast<uint32_t>(v.name.size() * 2));
+      max_value_name =
+          std::max<uint32_t>(max_value_name, static_cast<uint32_t>(NameUtf16(v.name, utf8_names_).size()));
       max_value_data = std::max<uint32_t>(max_value_data, static_cast<uint32_t>(v.value.data.size()));
     }
     if (!value_cells.empty()) {
@@ -351,16 +380,19 @@ class TCompactWriter {
 
     std::vector<const TMemKey*> children = depth < kMaxDepth ? key.Children() : std::vector<const TMemKey*>();
     // Subkey lists are kept in the order of their upper-case names.
-    std::vector<std::pair<std::string, const TMemKey*>> sorted;
+    std::vector<std::pair<std::u16string, const TMemKey*>> sorted;
     sorted.reserve(children.size());
-    for (const TMemKey* c : children) sorted.emplace_back(AnsiUpperCase(c->Name()), c);
+    for (const TMemKey* c : children) {
+      sorted.emplace_back(UpcasedUnits(NameUtf16(c->Name(), utf8_names_)), c);
+    }
     std::sort(sorted.begin(), sorted.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::pair<size_t, uint32_t>> entries;
     uint32_t max_name = 0;
     for (const auto& [folded, child] : sorted) {
       entries.emplace_back(WriteKey(*child, nk, false, depth + 1), NameHash(child->Name()));
-      max_name = std::max<uint32_t>(max_name, static_cast<uint32_t>(child->Name().size() * 2));
+      max_name =
+          std::max<uint32_t>(max_name, static_cast<uint32_t>(NameUtf16(child->Name(), utf8_names_).size()));
     }
     if (!entries.empty()) {
       std::vector<size_t> leaves;
@@ -393,6 +425,7 @@ class TCompactWriter {
     return nk;
   }
 
+  bool utf8_names_ = false;
   std::string bins_;
   size_t bin_used_ = 0;
   size_t bin_end_ = 0;
@@ -402,10 +435,13 @@ class TCompactWriter {
 
 }  // namespace
 
-std::string CompactHiveBytes(const TMemKey& root) { return TCompactWriter().Build(root); }
+std::string CompactHiveBytes(const TMemKey& root, bool utf8_names) {
+  return TCompactWriter(utf8_names).Build(root);
+}
 
-bool WriteCompactHiveFile(const std::string& host_path, const TMemKey& root, std::string* error) {
-  std::string bytes = CompactHiveBytes(root);
+bool WriteCompactHiveFile(const std::string& host_path, const TMemKey& root, std::string* error,
+                          bool utf8_names) {
+  std::string bytes = CompactHiveBytes(root, utf8_names);
   std::ofstream out(host_path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();

@@ -15,14 +15,19 @@ std::string EmptyHiveBytes(std::string_view root_name = "ROOT");
 
 // Writes the tree below `root` (its values and subkeys, not its own name)
 // as a hive file at `host_path`. False and *error set on failure.
-bool WriteHiveFile(const std::string& host_path, const TMemKey& root, std::string* error);
+// Names in the tree are ANSI text in the process's code page, or UTF-8 with
+// `utf8_names` (a tree parsed with kRegNamesUtf8), which keeps characters
+// that no code page holds.
+bool WriteHiveFile(const std::string& host_path, const TMemKey& root, std::string* error,
+                   bool utf8_names = false);
 
 // Writes the same tree in one pass without hivex: every cell is laid out
 // once, so keys with tens of thousands of subkeys cost no more than others
 // (hivex copies a key's subkey list on every insertion and never reuses the
 // old cells). The result is checked by opening it with hivex.
-bool WriteCompactHiveFile(const std::string& host_path, const TMemKey& root, std::string* error);
-std::string CompactHiveBytes(const TMemKey& root);
+bool WriteCompactHiveFile(const std::string& host_path, const TMemKey& root, std::string* error,
+                          bool utf8_names = false);
+std::string CompactHiveBytes(const TMemKey& root, bool utf8_names = false);
 
 }  // namespace vx
 

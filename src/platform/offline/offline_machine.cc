@@ -10,6 +10,7 @@
 #include "platform/offline/hive_file.h"
 #include "platform/offline/offline_registry.h"
 #include "platform/offline/reg_text.h"
+#include "platform/offline/utf_text.h"
 #include "platform/offline/reg_value_text.h"
 #include "platform/offline/shell_folders.h"
 #include "platform/offline/shortcut_file.h"
@@ -138,6 +139,7 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflin
       hive = THive::Open(host, &error);
       if (hive) {
         sources.push_back(host);
+        if (!hive->Damage().empty()) messages->push_back(host + ": " + hive->Damage());
       } else {
         messages->push_back(host + ": " + error + "; " + RootKeyShortName(root) + "\\" + name +
                             " is read without it");
@@ -284,8 +286,12 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflin
     m->chosen_user_ = 0;
     if (!options.user.empty()) {
       int found = -1;
+      // A name from the host's command line is UTF-8; the profile names are the image's text.
+      std::string wanted = options.user;
+      if (IsValidUtf8(wanted)) wanted = Utf8ToAnsi(wanted, m->code_page_);
       for (size_t i = 0; i < m->users_.size() && found < 0; ++i) {
-        if (AnsiSameText(m->users_[i].name, options.user) || AnsiSameText(m->users_[i].sid, options.user)) {
+        if (AnsiSameText(m->users_[i].name, options.user) || AnsiSameText(m->users_[i].name, wanted) ||
+            AnsiSameText(m->users_[i].sid, options.user)) {
           found = static_cast<int>(i);
         }
       }
@@ -455,29 +461,49 @@ void TOfflineMachine::EventLogError(std::string_view source, std::string_view te
 // ---- Description
 
 std::string TOfflineMachine::Describe() {
+  auto text = [this](const std::string& ansi) { return AnsiToUtf8(ansi, code_page_); };
   std::ostringstream out;
   out << "Image:              " << options_.image_root << "\n";
   for (char letter : volumes_->Letters()) {
     out << "Drive " << letter << ":            " << volumes_->HostRoot(letter) << "\n";
   }
-  out << "Windows directory:  " << windows_dir_ << "\n";
+  std::string windows_host;
+  out << "Windows directory:  " << text(windows_dir_)
+      << (volumes_->Resolve(windows_dir_, &windows_host) ? "" : "  (not on the image)") << "\n";
   out << "Architecture:       " << (win64_ ? "64-bit (SOFTWARE has Wow6432Node)" : "32-bit") << "\n";
   out << "ANSI code page:     " << code_page_ << "\n";
   std::string ccs = registry_->CurrentControlSetName();
-  out << "CurrentControlSet:  " << (ccs.empty() ? std::string("(none)") : ccs) << "\n";
+  out << "CurrentControlSet:  " << (ccs.empty() ? std::string("(none)") : text(ccs));
+  if (!ccs.empty()) {
+    // Say so when the set is not the one Select names, so that nobody reads the wrong set unawares.
+    TRegValue current;
+    auto select = OpenKey(kHkeyLocalMachine, "SYSTEM\\Select", TRegView::rv64);
+    if (!select || !select->QueryValue("Current", &current)) {
+      out << "  (no Select\\Current: the lowest set)";
+    } else if (current.type != kRegDword || current.data.size() != 4) {
+      out << "  (Select\\Current is no number: the lowest set)";
+    } else {
+      uint32_t n = 0;
+      for (int k = 3; k >= 0; --k) n = (n << 8) | static_cast<unsigned char>(current.data[k]);
+      char wanted[32];
+      std::snprintf(wanted, sizeof wanted, "ControlSet%03u", n);
+      if (!AnsiSameText(wanted, ccs)) out << "  (Select\\Current names " << wanted << ", which is missing)";
+    }
+  }
+  out << "\n";
   out << "Writable:           " << (options_.writable ? "yes" : "no") << "\n";
   out << "Users:\n";
   if (users_.empty()) out << "  (none; HKEY_CURRENT_USER is HKU\\.DEFAULT)\n";
   for (size_t i = 0; i < users_.size(); ++i) {
     const TOfflineUser& u = users_[i];
-    out << (static_cast<int>(i) == chosen_user_ ? "  * " : "    ") << u.name << "  " << u.sid << "  "
-        << u.profile_path << (u.from_profile_list ? "" : "  (SID made up: no ProfileList entry)") << "\n";
+    out << (static_cast<int>(i) == chosen_user_ ? "  * " : "    ") << text(u.name) << "  " << u.sid << "  "
+        << text(u.profile_path) << (u.from_profile_list ? "" : "  (SID made up: no ProfileList entry)") << "\n";
     out << "        user hive:    " << (u.ntuser_source.empty() ? std::string("(none)") : u.ntuser_source) << "\n";
     if (u.has_classes) out << "        classes hive: " << u.classes_source << "\n";
   }
   out << "Registry roots:\n";
   for (const auto& mount : registry_->Mounts()) {
-    out << "  " << (mount->root == kHkeyLocalMachine ? "HKLM\\" : "HKU\\") << mount->name << "  <- ";
+    out << "  " << (mount->root == kHkeyLocalMachine ? "HKLM\\" : "HKU\\") << text(mount->name) << "  <- ";
     if (mount->sources.empty()) {
       out << (mount->overlay.ChildCount() ? "registry text" : "empty");
     } else {
@@ -485,15 +511,22 @@ std::string TOfflineMachine::Describe() {
     }
     out << "\n";
   }
-  if (chosen_user_ >= 0) out << "Special folders of " << ChosenUserName() << ":\n";
+  out << "  HKCU  = HKU\\" << (chosen_user_ >= 0 ? users_[chosen_user_].sid : std::string(".DEFAULT")) << "\n";
+  out << DescribeSpecialFolders();
+  return out.str();
+}
+
+std::string TOfflineMachine::DescribeSpecialFolders() {
+  std::ostringstream out;
+  if (chosen_user_ >= 0) out << "Special folders of " << AnsiToUtf8(ChosenUserName(), code_page_) << ":\n";
   else out << "Special folders (no user):\n";
-  static const int kShown[] = {0, 2, 5, 6, 7, 8, 11, 16, 20, 22, 23, 24, 25, 26, 28, 32, 33, 34, 35,
-                               36, 37, 38, 40, 42, 43, 45, 46, 62};
+  static const int kShown[] = {0,  2,  5,  6,  7,  8,  11, 16, 20, 21, 22, 23, 24, 25, 26, 28, 32,
+                               33, 34, 35, 36, 37, 38, 40, 42, 43, 45, 46, 62};
   for (int csidl : kShown) {
     std::string path = SpecialFolder(csidl);
     char line[64];
     std::snprintf(line, sizeof line, "  %3d %-30s ", csidl, CsidlName(csidl));
-    out << line << (path.empty() ? std::string("(none)") : path) << "\n";
+    out << line << (path.empty() ? std::string("(none)") : AnsiToUtf8(path, code_page_)) << "\n";
   }
   return out.str();
 }

@@ -61,8 +61,11 @@ class TOfflineMachine : public TMachine {
   const std::vector<TOfflineUser>& Users() const { return users_; }
   // The image's ANSI code page (ACP under Control\Nls\CodePage, 1252 when absent).
   int CodePage() const { return code_page_; }
-  // The machine model as text (used by the hive tool's image view).
+  // The machine model as text for a person (the hive tool's image view):
+  // UTF-8, the image's names converted from its code page.
   std::string Describe();
+  // The special folders part of it: the chosen user's folders.
+  std::string DescribeSpecialFolders();
 
   // ---- TMachine
   std::unique_ptr<TRegKey> OpenKey(uint32_t root, std::string_view path, TRegView view) override;

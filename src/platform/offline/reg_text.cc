@@ -1,5 +1,6 @@
 #include "platform/offline/reg_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/ansi_text.h"
@@ -22,9 +23,19 @@ std::string DecodeToUtf8(std::string_view bytes, int code_page) {
       static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
     return std::string(bytes.substr(3));
   }
+  // UTF-16LE that lost its mark: the header's first letters each have a zero byte behind them.
+  if (bytes.size() >= 4 && bytes[0] != '\0' && bytes[1] == '\0' && bytes[2] != '\0' && bytes[3] == '\0') {
+    return Utf16LeToUtf8(bytes);
+  }
   if (IsValidUtf8(bytes)) return std::string(bytes);
   return AnsiToUtf8(bytes, code_page);
 }
+
+// The system's limits: 255 characters for a key name, 16,383 for a value name.
+constexpr size_t kMaxKeyNameChars = 255;
+constexpr size_t kMaxValueNameChars = 16383;
+
+size_t Utf16Length(std::string_view utf8) { return Utf8ToUtf16Le(utf8).size() / 2; }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -133,6 +144,11 @@ std::string Utf16ToAnsiBytes(std::string_view utf16, int code_page) {
 
 bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
                   std::vector<TRegOp>* ops, std::vector<std::string>* messages) {
+  const bool utf8_names = code_page == kRegNamesUtf8;
+  if (utf8_names) code_page = 1252;
+  auto name_text = [&](std::string_view utf8) {
+    return utf8_names ? std::string(utf8) : Utf8ToAnsi(utf8, code_page);
+  };
   std::string text = DecodeToUtf8(bytes, code_page);
   std::vector<std::string_view> lines = SplitLines(text);
   auto report = [&](int line, std::string_view what) {
@@ -188,9 +204,20 @@ bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
         in_key = false;
         continue;
       }
+      bool too_long = false;
+      for (size_t start = 0; start <= path.size() && !too_long;) {
+        size_t end = std::min(path.find('\\', start), path.size());
+        too_long = end - start > kMaxKeyNameChars && Utf16Length(path.substr(start, end - start)) > kMaxKeyNameChars;
+        start = end + 1;
+      }
+      if (too_long) {
+        report(line_no, "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters");
+        in_key = false;
+        continue;
+      }
       TRegOp op;
       op.kind = remove ? TRegOpKind::roDeleteKey : TRegOpKind::roKey;
-      op.key = Utf8ToAnsi(path, code_page);
+      op.key = name_text(path);
       op.line = line_no;
       ops->push_back(std::move(op));
       current_key = ops->back().key;
@@ -221,10 +248,14 @@ bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
       report(line_no, "\"=\" expected after the value name");
       continue;
     }
+    if (name.size() > kMaxValueNameChars && Utf16Length(name) > kMaxValueNameChars) {
+      report(line_no, "value name longer than " + std::to_string(kMaxValueNameChars) + " characters");
+      continue;
+    }
     std::string_view data = TrimView(s.substr(pos + 1));
     TRegOp op;
     op.key = current_key;
-    op.value_name = Utf8ToAnsi(name, code_page);
+    op.value_name = name_text(name);
     op.line = line_no;
     op.kind = TRegOpKind::roValue;
     if (data == "-") {
@@ -341,8 +372,11 @@ std::string RegTextValueLine(std::string_view name, const TRegValue& value, TReg
   std::string line = name.empty() ? std::string("@") : QuoteRegText(name);
   line += "=";
   if (value.type == kRegSz && IsPlainString(value.data)) {
-    line += QuoteRegText(Utf16LeToAnsi(value.data.substr(0, value.data.size() - 2), code_page));
-    return line + "\r\n";
+    std::string_view body(value.data.data(), value.data.size() - 2);
+    std::string text = code_page == kRegNamesUtf8 ? Utf16LeToUtf8(body) : Utf16LeToAnsi(body, code_page);
+    // A string the text cannot hold is written as hex, so that no character is lost.
+    std::string back = code_page == kRegNamesUtf8 ? Utf8ToUtf16Le(text) : AnsiToUtf16Le(text, code_page);
+    if (back == body || format == TRegTextFormat::rfRegedit4) return line + QuoteRegText(text) + "\r\n";
   }
   if (value.type == kRegDword && value.data.size() == 4) {
     uint32_t v = 0;
@@ -378,6 +412,7 @@ std::string RegTextValueLine(std::string_view name, const TRegValue& value, TReg
 
 std::string EncodeRegText(std::string_view text, TRegTextFormat format, int code_page) {
   if (format == TRegTextFormat::rfRegedit4) return std::string(text);
+  if (code_page == kRegNamesUtf8) return std::string("\xFF\xFE", 2) + Utf8ToUtf16Le(text);
   return std::string("\xFF\xFE", 2) + AnsiToUtf16Le(text, code_page);
 }
 

@@ -27,6 +27,11 @@ struct TRegOp {
   int line = 0;
 };
 
+// A code page for ParseRegText that keeps names as UTF-8 instead of ANSI
+// text: the hive tool writes them into hive files, which hold any character.
+// 8-bit input text is then read as Windows-1252.
+constexpr int kRegNamesUtf8 = 65001;
+
 // Parses `bytes` (a whole file). `label` names the file in messages.
 // Returns false when the text is no registry export at all (no header line).
 bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
@@ -37,10 +42,13 @@ enum class TRegTextFormat { rfRegedit4, rfVersion5 };
 std::string RegTextHeader(TRegTextFormat format);  // header line and an empty line, CR LF
 std::string RegTextKeyLine(std::string_view full_path);  // "[path]\r\n"
 // One value line (wrapped hex lines as regedit writes them), CR LF ended.
+// A string the code page cannot hold is written as hex(1). With
+// kRegNamesUtf8 (version 5 only) names and strings are UTF-8 text.
 std::string RegTextValueLine(std::string_view name, const TRegValue& value, TRegTextFormat format,
                              int code_page);
 // The final text in the file encoding: UTF-16LE with a mark for version 5,
-// 8-bit text for REGEDIT4. `text` is ANSI in `code_page`.
+// 8-bit text for REGEDIT4. `text` is ANSI in `code_page` (UTF-8 with
+// kRegNamesUtf8).
 std::string EncodeRegText(std::string_view text, TRegTextFormat format, int code_page);
 
 }  // namespace vx

@@ -1,0 +1,282 @@
+// Damaged hives and registry text as users meet them: each gives one clear
+// message that names the file, and nothing crashes, hangs or runs away.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+
+#include "platform/offline/hive_file.h"
+#include "platform/offline/offline_machine.h"
+#include "platform/offline/reg_text.h"
+#include "platform/offline/utf_text.h"
+#include "support/fixture_image.h"
+
+namespace vx {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TFixtureImage;
+
+struct TRun {
+  int code = -1;
+  std::string out;
+};
+
+TRun RunCommand(const std::string& command) {
+  TRun run;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return run;
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
+
+void WriteAll(const std::string& path, std::string_view data) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t Get32(const std::string& b, size_t at) {
+  uint32_t v;
+  std::memcpy(&v, b.data() + at, 4);
+  return v;
+}
+void Put32(std::string* b, size_t at, uint32_t v) { std::memcpy(b->data() + at, &v, 4); }
+void FixChecksum(std::string* b) {
+  uint32_t sum = 0;
+  for (size_t at = 0; at < 0x1FC; at += 4) sum ^= Get32(*b, at);
+  Put32(b, 0x1FC, sum);
+}
+
+// A SYSTEM hive with two control sets of services, made by the hive tool.
+std::string GoodSystemHive(const std::string& dir) {
+  std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000001\r\n\r\n";
+  for (const char* set : {"ControlSet001", "ControlSet002"}) {
+    for (int i = 0; i < 60; ++i) {
+      text += std::string("[HKEY_LOCAL_MACHINE\\SYSTEM\\") + set + "\\Services\\Svc" + std::to_string(i) +
+              "]\r\n\"ImagePath\"=hex(2):25,00,53,00,00,00\r\n\"Start\"=dword:00000002\r\n"
+              "\"Description\"=\"A service with a description long enough to need a cell of its own\"\r\n\r\n";
+    }
+    text += std::string("[HKEY_LOCAL_MACHINE\\SYSTEM\\") + set + "\\Control\\Nls\\CodePage]\r\n\"ACP\"=\"1252\"\r\n\r\n";
+  }
+  WriteAll(dir + "/system.reg", text);
+  std::string hive = dir + "/SYSTEM";
+  TRun build = RunCommand(Tool() + " build --compact '" + hive + "' '" + dir + "/system.reg'");
+  EXPECT_EQ(build.code, 0) << build.out;
+  return ReadAll(hive);
+}
+
+// Cell offsets in a hive count from the first bin.
+constexpr size_t kBins = 0x1000;
+
+TEST(DamagedInputTest, EachDamagedHiveGivesOneMessageNamingTheFile) {
+  TFixtureImage image;
+  const std::string good = GoodSystemHive(image.ScratchDir());
+  ASSERT_GT(good.size(), 0x3000u);
+  const size_t root = kBins + Get32(good, 0x24);
+  ASSERT_EQ(good.compare(root + 4, 2, "nk"), 0);
+  const size_t list = kBins + Get32(good, root + 0x20);
+
+  struct TCase {
+    const char* name;
+    std::function<void(std::string*)> damage;
+    const char* message;  // expected in the message; "" = the hive still opens
+  };
+  const TCase cases[] = {
+      {"empty", [](std::string* b) { b->clear(); }, "not a registry hive (no \"regf\" signature)"},
+      {"text", [](std::string* b) { *b = "hello, world"; }, "not a registry hive"},
+      {"cut in the header", [](std::string* b) { b->resize(100); }, "truncated registry hive: 100 bytes"},
+      {"cut after the header", [](std::string* b) { b->resize(0x1010); }, "truncated registry hive"},
+      {"cut by one byte", [](std::string* b) { b->pop_back(); }, "truncated registry hive: the header gives"},
+      {"header checksum", [](std::string* b) { (*b)[0x30] ^= 0x55; }, "the header checksum is wrong"},
+      {"no first bin", [](std::string* b) { (*b)[kBins] = 'x'; }, "no \"hbin\" block after the header"},
+      {"root far away", [](std::string* b) { Put32(b, 0x24, 0x7FFFFFF0); FixChecksum(b); },
+       "the root key lies outside the file"},
+      {"absurd bins size", [](std::string* b) { Put32(b, 0x28, 0xFFFFF000); FixChecksum(b); },
+       "truncated registry hive: the header gives 4294967296 bytes"},
+      {"absurd bin size", [](std::string* b) { Put32(b, kBins + 8, 0x7FFFF000); }, "a bin or cell is malformed"},
+      {"huge cell", [&](std::string* b) { Put32(b, root, 0x80000008u); }, "a bin or cell is malformed"},
+      {"unknown version", [](std::string* b) { Put32(b, 0x14, 2); FixChecksum(b); },
+       "unsupported registry hive version 2.3"},
+      // These open; what they break shows when the keys are read.
+      {"not closed cleanly", [](std::string* b) { Put32(b, 4, 7); FixChecksum(b); }, "!not closed cleanly"},
+      {"absurd subkey count", [&](std::string* b) { Put32(b, root + 0x18, 0xFFFFFFFF); }, ""},
+      {"absurd value count", [&](std::string* b) { Put32(b, root + 0x28, 0xFFFFFFFF); }, ""},
+      {"subkey list far away", [&](std::string* b) { Put32(b, root + 0x20, 0x7FFFFFF0); }, ""},
+      {"subkeys loop to the root",
+       [&](std::string* b) {
+         for (size_t k = 0; k < (Get32(*b, list + 4) >> 16); ++k) Put32(b, list + 8 + 8 * k, static_cast<uint32_t>(root - kBins));
+       },
+       ""},
+  };
+  ASSERT_TRUE(good.compare(list + 4, 2, "lh") == 0 || good.compare(list + 4, 2, "lf") == 0);
+
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string bytes = good;
+    c.damage(&bytes);
+    std::string file = image.HostPath("C:\\Windows\\System32\\config\\SYSTEM");
+    WriteAll(file, bytes);
+
+    // The reader: refuses with the reason, or opens and reads whatever is left.
+    std::string error;
+    auto hive = THive::Open(file, &error);
+    // "!..." marks damage found in a hive that still opens.
+    const bool opens = *c.message == '\0' || *c.message == '!';
+    const std::string message = *c.message == '!' ? c.message + 1 : c.message;
+    if (!opens) {
+      EXPECT_FALSE(hive);
+      EXPECT_NE(error.find(message), std::string::npos) << error;
+    } else {
+      ASSERT_TRUE(hive) << error;
+      EXPECT_NE(hive->Damage().find(message), std::string::npos) << hive->Damage();
+    }
+
+    // The hive tool: one message per kind of damage, each naming the file; never a crash.
+    auto start = std::chrono::steady_clock::now();
+    TRun dump = RunCommand(Tool() + " dump '" + file + "' /dev/null");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_TRUE(dump.code == 0 || dump.code == 1) << dump.code << " " << dump.out;
+    size_t lines = 0;
+    for (size_t at = 0; (at = dump.out.find('\n', at)) != std::string::npos; ++at) ++lines;
+    EXPECT_LE(lines, 2u) << dump.out;
+    if (dump.code == 1) {
+      EXPECT_EQ(dump.out.rfind(file + ": ", 0), 0u) << dump.out;
+    }
+    if (!message.empty()) {
+      EXPECT_NE(dump.out.find(message), std::string::npos) << dump.out;
+    }
+    if (std::string(c.name) == "not closed cleanly") {
+      EXPECT_EQ(dump.code, 0) << "every key is there";
+      EXPECT_EQ(dump.out.rfind(file + ": ", 0), 0u) << dump.out;
+    }
+
+    // The machine: one message naming the file; the scan goes on without the hive.
+    auto machine = image.OpenOffline();
+    ASSERT_TRUE(machine);
+    size_t naming = 0;
+    for (const std::string& m : image.Messages()) naming += m.find(file) != std::string::npos;
+    EXPECT_EQ(naming, message.empty() ? 0u : 1u);
+    auto key = machine->OpenKey(kHkeyLocalMachine, "SYSTEM", TRegView::rv64);
+    ASSERT_TRUE(key);
+    // Walking what is left ends: names of a loop are found again and again, so
+    // the walk keeps to a depth as the rules do.
+    std::function<void(TRegKey&, int)> walk = [&](TRegKey& k, int depth) {
+      if (depth > 12) return;
+      for (const std::string& n : k.SubKeyNames()) {
+        auto sub = k.OpenSubKey(n);
+        if (!sub) continue;
+        TRegValue v;
+        for (const std::string& vn : sub->ValueNames()) sub->QueryValue(vn, &v);
+        if (depth < 4) walk(*sub, depth + 1);
+      }
+    };
+    walk(*key, 0);
+  }
+}
+
+TEST(DamagedInputTest, RandomDamageNeverBringsTheToolDown) {
+  TFixtureImage image;
+  const std::string good = GoodSystemHive(image.ScratchDir());
+  std::mt19937 rng(20261210);
+  const std::string file = image.ScratchDir() + "/damaged";
+  for (int round = 0; round < 40; ++round) {
+    std::string bytes = good;
+    if (round % 4 == 0) {
+      bytes.resize(rng() % bytes.size());
+    } else {
+      for (int k = 0; k < 1 + round % 6; ++k) {
+        size_t at = (round % 4 == 1 ? 0 : kBins) + rng() % (bytes.size() - kBins);
+        bytes[at] = static_cast<char>(rng());
+      }
+      if (round % 4 == 1) FixChecksum(&bytes);  // so that the damage in the header is read
+    }
+    WriteAll(file, bytes);
+    TRun dump = RunCommand(Tool() + " dump '" + file + "' /dev/null");
+    EXPECT_TRUE(dump.code == 0 || dump.code == 1) << "round " << round << ": " << dump.code << " " << dump.out;
+    if (dump.code == 1) {
+      EXPECT_EQ(dump.out.rfind(file + ": ", 0), 0u) << dump.out;
+    }
+  }
+}
+
+TEST(DamagedInputTest, RegistryTextProblemsNameFileAndLine) {
+  TFixtureImage image;
+  const std::string dir = image.ScratchDir();
+  WriteAll(dir + "/bad.reg",
+           "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"x\"=dword:zz\r\n\"y\"=\"open\r\n"
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\" + std::string(300, 'k') + "]\r\n"
+           "\"" + std::string(20000, 'v') + "\"=\"long\"\r\n");
+  TRun run = RunCommand(Tool() + " build '" + dir + "/out.hive' '" + dir + "/bad.reg'");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, dir + "/bad.reg:4: bad dword data\n" + dir + "/bad.reg:5: bad string data\n" + dir +
+                         "/bad.reg:6: key name longer than 255 characters\n" + dir + "/bad.reg:7: value outside a key\n");
+
+  // A value beyond what hivex writes: no half-built hive is left, the compact writer takes it.
+  std::string big = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"blob\"=hex:00";
+  for (int i = 0; i < (2 << 20); ++i) big += ",41";
+  WriteAll(dir + "/big.reg", big + "\r\n");
+  run = RunCommand(Tool() + " build '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, dir + "/SOFTWARE: cannot store the values of \"A\": a value is larger than hivex writes (1 MB) "
+                     "(try --compact)\n");
+  EXPECT_FALSE(fs::exists(dir + "/SOFTWARE"));
+  run = RunCommand(Tool() + " build --compact '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  EXPECT_EQ(run.code, 0) << run.out;
+  std::string error;
+  auto hive = THive::Open(dir + "/SOFTWARE", &error);
+  ASSERT_TRUE(hive) << error;
+  TRegValue blob;
+  ASSERT_TRUE(hive->QueryValue(hive->FindChild(hive->Root(), "A"), "blob", &blob));
+  EXPECT_EQ(blob.data.size(), (2u << 20) + 1);
+
+  // Exported as UTF-16 by a tool that left out the byte-order mark.
+  std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ä]\r\n\"x\"=\"ÿ\"\r\n";
+  WriteAll(dir + "/nobom.reg", Utf8ToUtf16Le(text));
+  std::vector<TRegOp> ops;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(ParseRegText(ReadAll(dir + "/nobom.reg"), "nobom.reg", 1252, &ops, &messages));
+  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].key, "HKEY_LOCAL_MACHINE\\SOFTWARE\\\xC4");
+  EXPECT_EQ(ops[1].value.data, std::string("\xFF\0\0\0", 4));
+}
+
+TEST(DamagedInputTest, AHundredMegabyteLineStaysBounded) {
+  TFixtureImage image;
+  const std::string dir = image.ScratchDir();
+  const size_t n = 100u << 20;
+  for (const std::string& line :
+       {std::string(n, 'j'), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\" + std::string(n, 'k') + "]"}) {
+    std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n" + line +
+                       "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\r\n\"after\"=dword:00000001\r\n";
+    std::vector<TRegOp> ops;
+    std::vector<std::string> messages;
+    ASSERT_TRUE(ParseRegText(text, "big.reg", 1252, &ops, &messages));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_LT(messages[0].size(), 200u) << "the message quotes a bounded part of the line";
+    EXPECT_EQ(messages[0].rfind("big.reg:4: ", 0), 0u) << messages[0].substr(0, 200);
+    ASSERT_FALSE(ops.empty());
+    EXPECT_EQ(ops.back().value_name, "after");  // the lines behind it are still read
+  }
+}
+
+}  // namespace
+}  // namespace vx

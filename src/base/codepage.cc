@@ -65,37 +65,60 @@ std::u32string DecodeUtf16(std::string_view bytes) {
   return out;
 }
 
+// Decodes one UTF-8 sequence at s[*i] and advances *i; overlong forms,
+// surrogates and truncated sequences give U+FFFD.
+uint32_t DecodeUtf8At(std::string_view s, size_t* i) {
+  auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char c = b(*i);
+  if (c < 0x80) {
+    ++*i;
+    return c;
+  }
+  int extra = 0;
+  uint32_t cp = 0;
+  uint32_t min = 0;
+  if ((c & 0xE0) == 0xC0) {
+    extra = 1, cp = c & 0x1F, min = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    extra = 2, cp = c & 0x0F, min = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    extra = 3, cp = c & 0x07, min = 0x10000;
+  } else {
+    ++*i;
+    return 0xFFFD;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    if (*i + k >= s.size() || (b(*i + k) & 0xC0) != 0x80) {
+      ++*i;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (b(*i + k) & 0x3F);
+  }
+  *i += extra + 1;
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0xFFFD;
+  return cp;
+}
+
 std::u32string DecodeUtf8(std::string_view s) {
   std::u32string out;
   out.reserve(s.size());
   size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = s[i];
-    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    uint32_t cp = len == 1 ? c : c & (0x7F >> len);
-    bool ok = true;
-    for (int k = 1; k < len; ++k) {
-      unsigned char d = s[i + k];
-      if ((d & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    if (!ok) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    out.push_back(cp);
-    i += len;
-  }
+  while (i < s.size()) out.push_back(DecodeUtf8At(s, &i));
   return out;
+}
+
+void AppendUtf16(uint32_t cp, std::string* out) {
+  auto unit = [out](uint32_t u) {
+    out->push_back(static_cast<char>(u & 0xFF));
+    out->push_back(static_cast<char>(u >> 8));
+  };
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    unit(0xD800 | (cp >> 10));
+    unit(0xDC00 | (cp & 0x3FF));
+  } else {
+    unit(cp);
+  }
 }
 
 void AppendUtf8(uint32_t cp, std::string* out) {
@@ -198,17 +221,20 @@ std::string Utf16LeToAnsi(std::string_view utf16le, int code_page) {
 
 std::string AnsiToUtf16Le(std::string_view ansi, int code_page) {
   std::string out;
-  for (uint32_t cp : DecodeAnsi(ansi, Resolve(code_page))) {
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      uint16_t hi = 0xD800 + (cp >> 10), lo = 0xDC00 + (cp & 0x3FF);
-      out.push_back(static_cast<char>(hi & 0xFF));
-      out.push_back(static_cast<char>(hi >> 8));
-      out.push_back(static_cast<char>(lo & 0xFF));
-      out.push_back(static_cast<char>(lo >> 8));
-    } else {
-      out.push_back(static_cast<char>(cp & 0xFF));
-      out.push_back(static_cast<char>(cp >> 8));
+  for (uint32_t cp : DecodeAnsi(ansi, Resolve(code_page))) AppendUtf16(cp, &out);
+  return out;
+}
+
+std::string Utf16LeDataToAnsi(std::string_view utf16le, int code_page) {
+  std::string out;
+  const size_t n = utf16le.size() / 2;
+  size_t start = 0;
+  for (size_t k = 0; k <= n; ++k) {
+    const bool end = k == n;
+    if (end || (utf16le[2 * k] == '\0' && utf16le[2 * k + 1] == '\0')) {
+      out += Utf16LeToAnsi(utf16le.substr(2 * start, 2 * (k - start)), code_page);
+      if (!end) out.push_back('\0');
+      start = k + 1;
     }
   }
   return out;
@@ -223,6 +249,33 @@ std::string AnsiToUtf8(std::string_view ansi, int code_page) {
   out.reserve(ansi.size());
   for (uint32_t cp : DecodeAnsi(ansi, Resolve(code_page))) AppendUtf8(cp, &out);
   return out;
+}
+
+std::string Utf16LeToUtf8(std::string_view utf16le) {
+  std::string out;
+  out.reserve(utf16le.size());
+  for (uint32_t cp : DecodeUtf16(utf16le)) AppendUtf8(cp, &out);
+  return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  size_t i = 0;
+  while (i < utf8.size()) AppendUtf16(DecodeUtf8At(utf8, &i), &out);
+  return out;
+}
+
+bool IsValidUtf8(std::string_view utf8) {
+  size_t i = 0;
+  while (i < utf8.size()) {
+    size_t before = i;
+    if (DecodeUtf8At(utf8, &i) == 0xFFFD) {
+      // A literal U+FFFD is the three bytes EF BF BD and valid.
+      if (!(i - before == 3 && static_cast<unsigned char>(utf8[before]) == 0xEF)) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace vx

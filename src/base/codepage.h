@@ -19,6 +19,15 @@ std::string Utf16LeToAnsi(std::string_view utf16le, int code_page = 0);
 std::string AnsiToUtf16Le(std::string_view ansi, int code_page = 0);
 std::string Utf8ToAnsi(std::string_view utf8, int code_page = 0);
 std::string AnsiToUtf8(std::string_view ansi, int code_page = 0);
+// String data as the ANSI registry functions return it: each zero-terminated
+// UTF-16 string converted on its own, the zeros between them kept.
+std::string Utf16LeDataToAnsi(std::string_view utf16le, int code_page = 0);
+
+// UTF-8 <-> UTF-16LE for registry text files and hive names. Malformed input
+// never fails: bad sequences and unpaired surrogates become U+FFFD.
+std::string Utf16LeToUtf8(std::string_view utf16le);
+std::string Utf8ToUtf16Le(std::string_view utf8);
+bool IsValidUtf8(std::string_view utf8);
 
 }  // namespace vx
 

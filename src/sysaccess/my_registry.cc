@@ -29,22 +29,6 @@ bool IsStringType(uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
-// UTF-16 string data as the ANSI functions return it: converted string by
-// string, the zeros between them kept.
-std::string Utf16ToAnsiData(std::string_view utf16) {
-  std::string out;
-  size_t n = utf16.size() / 2;
-  size_t start = 0;
-  for (size_t k = 0; k <= n; ++k) {
-    bool end = k == n;
-    if (end || (utf16[2 * k] == '\0' && utf16[2 * k + 1] == '\0')) {
-      out += Utf16LeToAnsi(utf16.substr(2 * start, 2 * (k - start)));
-      if (!end) out.push_back('\0');
-      start = k + 1;
-    }
-  }
-  return out;
-}
 
 std::string AnsiDataToUtf16(std::string_view ansi) {
   std::string out;
@@ -180,7 +164,7 @@ bool TMyRegistry::KeyExists(std::string_view path) {
 
 bool TMyRegistry::ReadAnsiData(std::string_view name, TRegValue* value) {
   if (!current_ || !current_->QueryValue(name, value)) return false;
-  if (IsStringType(value->type)) value->data = Utf16ToAnsiData(value->data);
+  if (IsStringType(value->type)) value->data = Utf16LeDataToAnsi(value->data);
   return true;
 }
 

@@ -15,7 +15,7 @@
 #include "platform/offline/hive_file.h"
 #include "platform/offline/offline_machine.h"
 #include "platform/offline/reg_text.h"
-#include "platform/offline/utf_text.h"
+#include "base/codepage.h"
 #include "support/fixture_image.h"
 
 namespace vx {

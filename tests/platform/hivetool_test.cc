@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/offline/utf_text.h"
+#include "base/codepage.h"
 #include "support/fixture_image.h"
 
 namespace vx {

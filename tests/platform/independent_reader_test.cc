@@ -17,7 +17,6 @@
 #include "platform/offline/hive_file.h"
 #include "platform/offline/offline_machine.h"
 #include "platform/offline/reg_text.h"
-#include "platform/offline/utf_text.h"
 #include "support/fixture_image.h"
 #include "sysaccess/my_registry.h"
 

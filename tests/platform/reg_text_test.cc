@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/offline/utf_text.h"
+#include "base/codepage.h"
 
 namespace vx {
 namespace {

@@ -17,7 +17,6 @@
 #include "platform/offline/offline_registry.h"
 #include "platform/offline/reg_text.h"
 #include "platform/offline/reg_tree.h"
-#include "platform/offline/utf_text.h"
 
 namespace vx {
 namespace {

@@ -11,7 +11,6 @@
 
 #include "base/ansi_text.h"
 #include "base/codepage.h"
-#include "platform/offline/utf_text.h"
 
 namespace vx {
 

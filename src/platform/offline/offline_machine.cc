@@ -10,7 +10,6 @@
 #include "platform/offline/hive_file.h"
 #include "platform/offline/offline_registry.h"
 #include "platform/offline/reg_text.h"
-#include "platform/offline/utf_text.h"
 #include "platform/offline/reg_value_text.h"
 #include "platform/offline/shell_folders.h"
 #include "platform/offline/shortcut_file.h"

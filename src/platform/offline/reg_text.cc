@@ -5,7 +5,6 @@
 
 #include "base/ansi_text.h"
 #include "base/codepage.h"
-#include "platform/offline/utf_text.h"
 
 namespace vx {
 
@@ -125,20 +124,6 @@ std::string AnsiBytesToUtf16(std::string_view bytes, int code_page) {
   return out;
 }
 
-std::string Utf16ToAnsiBytes(std::string_view utf16, int code_page) {
-  std::string out;
-  size_t n = utf16.size() / 2;
-  size_t start = 0;
-  for (size_t k = 0; k <= n; ++k) {
-    bool end = k == n;
-    if (end || (utf16[2 * k] == '\0' && utf16[2 * k + 1] == '\0')) {
-      out += Utf16LeToAnsi(utf16.substr(2 * start, 2 * (k - start)), code_page);
-      if (!end) out.push_back('\0');
-      start = k + 1;
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -386,7 +371,7 @@ std::string RegTextValueLine(std::string_view name, const TRegValue& value, TReg
   std::string data = value.data;
   if (format == TRegTextFormat::rfRegedit4 &&
       (value.type == kRegSz || value.type == kRegExpandSz || value.type == kRegMultiSz)) {
-    data = Utf16ToAnsiBytes(data, code_page);
+    data = Utf16LeDataToAnsi(data, code_page);
   }
   if (value.type == kRegBinary) {
     line += "hex:";

@@ -8,7 +8,7 @@
 
 #include "app/console.h"
 #include "app/help_text.h"
-#include "app/temp_dir.h"
+#include "support/temp_dir.h"
 #include "scan/notice_machine.h"
 
 namespace vx {

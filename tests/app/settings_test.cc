@@ -6,7 +6,7 @@
 
 #include "app/console.h"
 #include "app/scan_clp.h"
-#include "app/temp_dir.h"
+#include "support/temp_dir.h"
 #include "rules/include_file_manager.h"
 #include "scan/scan_thread.h"
 

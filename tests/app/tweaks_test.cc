@@ -7,7 +7,7 @@
 #include "app/console.h"
 #include "app/entry.h"
 #include "app/help_text.h"
-#include "app/temp_dir.h"
+#include "support/temp_dir.h"
 #include "platform/machine.h"
 #include "support/fixture_image.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace vx::testing {
 

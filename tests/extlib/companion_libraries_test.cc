@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/temp_dir.h"
+#include "support/temp_dir.h"
 #include "extlib/kit_library.h"
 #include "extlib/probex_library.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/temp_dir.h"
+#include "support/temp_dir.h"
 #include "platform/machine.h"
 #include "results/file_version.h"
 #include "results/scan_result.h"

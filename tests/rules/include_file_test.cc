@@ -7,7 +7,7 @@
 #include "rules/include_codec.h"
 #include "rules/include_file.h"
 #include "rules/rule_file_writer.h"
-#include "rules_test_util.h"
+#include "support/temp_dir.h"
 
 namespace vx {
 namespace {

@@ -12,7 +12,7 @@
 #include "rules/problem_info.h"
 #include "rules/rule_file_writer.h"
 #include "rules/rule_lint.h"
-#include "rules_test_util.h"
+#include "support/temp_dir.h"
 
 namespace vx {
 namespace {

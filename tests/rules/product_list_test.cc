@@ -11,7 +11,7 @@
 #include "rules/problem_info.h"
 #include "rules/product_list.h"
 #include "rules/rule_file_writer.h"
-#include "rules_test_util.h"
+#include "support/temp_dir.h"
 
 namespace vx {
 namespace {

@@ -1,29 +1,18 @@
 // Runs the real program and compares its bytes.
 #include <gtest/gtest.h>
 
+#include "support/run_command.h"
+
 #include <array>
 #include <cstdio>
 #include <string>
 
 namespace {
 
-struct TRun {
-  std::string out;
-  int code = -1;
-};
+using TRun = vx::testing::TCommandResult;
 
 TRun RunVexascan(const std::string& env_and_args) {
-  std::string cmd = env_and_args.empty() ? "" : env_and_args;
-  std::string full = "cd " VX_BINARY_DIR " && " + cmd + " 2>&1";
-  TRun run;
-  FILE* p = popen(full.c_str(), "r");
-  if (p == nullptr) return run;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) run.out.append(buf.data(), n);
-  int status = pclose(p);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return vx::testing::RunCommand("cd " VX_BINARY_DIR " && " + env_and_args + " 2>&1");
 }
 
 const char kHelp80[] =

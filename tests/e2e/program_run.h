@@ -3,14 +3,12 @@
 #ifndef VX_TESTS_E2E_PROGRAM_RUN_H_
 #define VX_TESTS_E2E_PROGRAM_RUN_H_
 
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace vx::testing {
@@ -44,14 +42,10 @@ class TInstallation {
                           dir_.Path("vexascan") + "'";
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " </dev/null 2>/dev/null";
+    TCommandResult run = RunCommand(command);
     TProgramResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
-    int status = pclose(pipe);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.output = std::move(run.out);
+    result.exit_code = run.code;
     return result;
   }
 

@@ -1,6 +1,8 @@
 // Damaged hives and registry text as users meet them: each gives one clear
 // message that names the file, and nothing crashes, hangs or runs away.
 #include <gtest/gtest.h>
+
+#include "support/run_command.h"
 #include <sys/wait.h>
 
 #include <chrono>
@@ -24,22 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TFixtureImage;
 
-struct TRun {
-  int code = -1;
-  std::string out;
-};
+using TRun = testing::TCommandResult;
 
-TRun RunCommand(const std::string& command) {
-  TRun run;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return run;
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+TRun RunCommand(const std::string& command) { return testing::RunCommand(command + " 2>&1"); }
 
 std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
 

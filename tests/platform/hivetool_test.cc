@@ -1,5 +1,7 @@
 // The hive tool as a user runs it: text to hive, hive to text, image view.
 #include <gtest/gtest.h>
+
+#include "support/run_command.h"
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -14,22 +16,10 @@ namespace {
 
 using testing::TFixtureImage;
 
-struct TRun {
-  int code = -1;
-  std::string out;
-};
+using TRun = testing::TCommandResult;
 
 TRun RunTool(const std::string& args) {
-  TRun run;
-  std::string command = std::string(VX_BINARY_DIR) + "/hivetool " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return testing::RunCommand(std::string(VX_BINARY_DIR) + "/hivetool " + args + " 2>&1");
 }
 
 std::string ReadAll(const std::string& path) {

@@ -2,6 +2,8 @@
 // text that looks like a real Windows registry, read by our code and by an
 // independent reader (hivexregedit), compared key by key and value by value.
 #include <gtest/gtest.h>
+
+#include "support/run_command.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -211,22 +213,9 @@ std::string UsrClassText() {
 // ---------------------------------------------------------------------------
 // Running programs.
 
-struct TRun {
-  int code = -1;
-  std::string out;
-};
+using TRun = testing::TCommandResult;
 
-TRun RunCommand(const std::string& command) {
-  TRun run;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return run;
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+TRun RunCommand(const std::string& command) { return testing::RunCommand(command + " 2>&1"); }
 
 std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/run_command.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -113,22 +115,10 @@ TEST(RuleLintTest, CountHeaderAndDamage) {
 }
 
 // The tool itself, as a user runs it.
-struct TRun {
-  int status;
-  std::string output;
-};
+using TRun = testing::TCommandResult;
 
 TRun RunTool(const std::string& args) {
-  std::string command = std::string(VX_BINARY_DIR) + "/rulefile " + args + " 2>&1";
-  TRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) run.output.append(buffer, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
+  return testing::RunCommand(std::string(VX_BINARY_DIR) + "/rulefile " + args + " 2>&1");
 }
 
 TEST(RuleFileToolTest, EveryCommandRoundTrips) {
@@ -140,18 +130,18 @@ TEST(RuleFileToolTest, EveryCommandRoundTrips) {
   for (const char* command : {"scramble", "encrypt", "pack"}) {
     SCOPED_TRACE(command);
     std::string stored = dir / (std::string(command) + ".qri");
-    ASSERT_EQ(RunTool(std::string(command) + " " + (dir / "plain.txt") + " " + stored).status, 0);
+    ASSERT_EQ(RunTool(std::string(command) + " " + (dir / "plain.txt") + " " + stored).code, 0);
     EXPECT_NE(ReadBytes(stored), rules);
-    ASSERT_EQ(RunTool("decode " + stored + " " + (dir / "back.txt")).status, 0);
+    ASSERT_EQ(RunTool("decode " + stored + " " + (dir / "back.txt")).code, 0);
     EXPECT_EQ(ReadBytes(dir / "back.txt"), rules);
   }
-  ASSERT_EQ(RunTool("encrypt-list " + (dir / "list.txt") + " " + (dir / "l.qrs")).status, 0);
+  ASSERT_EQ(RunTool("encrypt-list " + (dir / "list.txt") + " " + (dir / "l.qrs")).code, 0);
   EXPECT_EQ(DecryptListFile(ReadBytes(dir / "l.qrs")), list);
   TRun back = RunTool("decrypt-list " + (dir / "l.qrs") + " -");
-  EXPECT_EQ(back.status, 0);
-  EXPECT_EQ(back.output, list);
-  ASSERT_EQ(RunTool("compress-info " + (dir / "list.txt") + " " + (dir / "t.nfo")).status, 0);
-  EXPECT_EQ(RunTool("decode " + (dir / "t.nfo") + " -").output, list);
+  EXPECT_EQ(back.code, 0);
+  EXPECT_EQ(back.out, list);
+  ASSERT_EQ(RunTool("compress-info " + (dir / "list.txt") + " " + (dir / "t.nfo")).code, 0);
+  EXPECT_EQ(RunTool("decode " + (dir / "t.nfo") + " -").out, list);
 }
 
 TEST(RuleFileToolTest, LintExitCodesAndUsage) {
@@ -159,22 +149,22 @@ TEST(RuleFileToolTest, LintExitCodesAndUsage) {
   WriteBytes(dir / "good.qri", "// count: 1\n:: P\nFile:a,b\n");
   WriteBytes(dir / "bad.qri", "// count: 1\n:: P\nFiel:a,b\n");
   TRun good = RunTool("lint " + (dir / "good.qri"));
-  EXPECT_EQ(good.status, 0);
-  EXPECT_EQ(good.output, "");
+  EXPECT_EQ(good.code, 0);
+  EXPECT_EQ(good.out, "");
   TRun bad = RunTool("lint " + (dir / "good.qri") + " " + (dir / "bad.qri"));
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.output, (dir / "bad.qri") + ":3: unknown rule type 'Fiel'\n");
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_EQ(bad.out, (dir / "bad.qri") + ":3: unknown rule type 'Fiel'\n");
 
   TRun none = RunTool("");
-  EXPECT_EQ(none.status, 2);
-  EXPECT_NE(none.output.find("usage: rulefile"), std::string::npos);
-  EXPECT_EQ(RunTool("frobnicate a b").status, 2);
-  EXPECT_EQ(RunTool("pack only-one-arg").status, 2);
-  EXPECT_EQ(RunTool("decode " + (dir / "missing") + " -").status, 1);
+  EXPECT_EQ(none.code, 2);
+  EXPECT_NE(none.out.find("usage: rulefile"), std::string::npos);
+  EXPECT_EQ(RunTool("frobnicate a b").code, 2);
+  EXPECT_EQ(RunTool("pack only-one-arg").code, 2);
+  EXPECT_EQ(RunTool("decode " + (dir / "missing") + " -").code, 1);
   WriteBytes(dir / "cut.qri", "QRI\x01");
   TRun cut = RunTool("decode " + (dir / "cut.qri") + " -");
-  EXPECT_EQ(cut.status, 1);
-  EXPECT_NE(cut.output.find("damaged container"), std::string::npos);
+  EXPECT_EQ(cut.code, 1);
+  EXPECT_NE(cut.out.find("damaged container"), std::string::npos);
 }
 
 }  // namespace

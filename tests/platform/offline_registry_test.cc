@@ -17,16 +17,7 @@ using testing::TFixtureImage;
 
 std::string Str(TMachine& m, uint32_t root, std::string_view path, std::string_view name,
                 TRegView view = TRegView::rv32) {
-  auto key = m.OpenKey(root, path, view);
-  if (!key) return "<no key>";
-  TRegValue v;
-  if (!key->QueryValue(name, &v)) return "<no value>";
-  std::string out;
-  for (size_t i = 0; i + 1 < v.data.size(); i += 2) {
-    if (v.data[i] == 0 && v.data[i + 1] == 0) break;
-    out.push_back(v.data[i]);
-  }
-  return out;
+  return testing::ReadRawString(m, root, path, name, view);
 }
 
 std::vector<std::string> SubKeys(TMachine& m, uint32_t root, std::string_view path,

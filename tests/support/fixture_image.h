@@ -87,6 +87,22 @@ class TFixtureImage {
   std::vector<std::string> messages_;
 };
 
+// A string value as stored (UTF-16 up to its first zero, each unit's low
+// byte), or "<no key>" / "<no value>": short enough for test expectations.
+inline std::string ReadRawString(TMachine& machine, uint32_t root, std::string_view path,
+                                 std::string_view name, TRegView view = TRegView::rv32) {
+  auto key = machine.OpenKey(root, path, view);
+  if (!key) return "<no key>";
+  TRegValue v;
+  if (!key->QueryValue(name, &v)) return "<no value>";
+  std::string out;
+  for (size_t i = 0; i + 1 < v.data.size(); i += 2) {
+    if (v.data[i] == 0 && v.data[i + 1] == 0) break;
+    out.push_back(v.data[i]);
+  }
+  return out;
+}
+
 }  // namespace vx::testing
 
 #endif  // VX_TESTS_SUPPORT_FIXTURE_IMAGE_H_

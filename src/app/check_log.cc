@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "base/date_time.h"
 
@@ -22,16 +23,19 @@ void WriteLine(const std::string& name, const std::string& line, bool overwrite)
 
 }  // namespace
 
-void WriteCheckLog(std::string_view file_name, std::string_view text, bool overwrite,
-                   bool enabled) {
-  if (!enabled) return;
+void TFileLogSink::CheckLog(std::string_view file_name, std::string_view text, bool overwrite) {
   std::string line = FormatDateTime("dd.mm.yyyy hh:nn:ss", Now()) + " - " + std::string(text) + "\r\n";
   WriteLine(std::string(file_name), line, overwrite);
 }
 
-void WriteIncludeError(std::string_view text) {
+void TFileLogSink::IncludeError(std::string_view text) {
   std::string line = FormatDateTime("c", Now()) + " " + std::string(text) + "\r\n";
   WriteLine("Include errors.log", line, false);
+}
+
+TFileLogSink& FileLogs() {
+  static TFileLogSink logs;
+  return logs;
 }
 
 }  // namespace vx

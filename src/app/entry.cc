@@ -8,13 +8,16 @@
 #include <system_error>
 #include <vector>
 
-#include "app/app_paths.h"
+#include "app/check_log.h"
 #include "app/console.h"
 #include "app/help_text.h"
+#include "app/path_help.h"
+#include "app/product_selection.h"
 #include "app/scan_clp.h"
 #include "app/settings.h"
 #include "app/target_options.h"
 #include "base/ansi_text.h"
+#include "base/app_paths.h"
 #include "base/comma_text.h"
 #include "base/string_list.h"
 #include "extlib/kit_library.h"
@@ -23,7 +26,6 @@
 #include "rules/include_file.h"
 #include "rules/include_file_manager.h"
 #include "rules/product_list.h"
-#include "scan/product_selection.h"
 #include "scan/scan_steps.h"
 #include "sysaccess/my_registry.h"
 
@@ -208,6 +210,7 @@ bool ConfigureScanThread(const TCommandLine& command_line, const TIncludeFileMan
 
 int RunVexascan(const TCommandLine& command_line, TConsole& console,
                 const TRunEnvironment& environment) {
+  SetLogSink(&FileLogs());
   WriteProgramBanner(console);
   if (command_line.HasSwitch("help")) {
     WriteHelp(console);

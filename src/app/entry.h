@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "app/command_line.h"
+#include "base/command_line.h"
 #include "platform/machine.h"
 #include "scan/scan_thread.h"
 

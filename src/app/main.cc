@@ -1,8 +1,8 @@
 #include <exception>
 
-#include "app/command_line.h"
 #include "app/console.h"
 #include "app/entry.h"
+#include "base/command_line.h"
 
 int main(int argc, char** argv) {
   vx::SetProcessCommandLine(vx::TCommandLine::FromMain(argc, argv));

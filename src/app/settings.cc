@@ -4,10 +4,10 @@
 #include <map>
 #include <system_error>
 
-#include "app/app_paths.h"
 #include "app/console.h"
 #include "app/help_text.h"
 #include "base/ansi_text.h"
+#include "base/app_paths.h"
 #include "scan/scan_thread.h"
 
 namespace vx {

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "app/command_line.h"
+#include "base/command_line.h"
 #include "platform/offline/offline_machine.h"
 
 namespace vx {

@@ -4,9 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/check_log.h"
-#include "app/console.h"
 #include "base/ansi_text.h"
+#include "base/log_sink.h"
 #include "match/path_variable_table.h"
 
 namespace vx {
@@ -224,22 +223,6 @@ std::string SolveDescription(std::string_view input) {
       text = StringReplaceAll(text, name, pair.text, /*ignore_case=*/true);
   }
   return text;
-}
-
-void WritePathHelp(TConsole& console, std::string_view settings_file_name) {
-  TStringList variables;
-  ListPathVariables(&variables);
-  console.WriteLn();
-  console.WriteLn("Overview of allowed path solve variables for " + std::string(settings_file_name) + ":");
-  console.WriteLn();
-  for (int i = 0; i < variables.Count(); ++i) {
-    std::string name = variables.Names(i);
-    console.TextColor(15);
-    console.WriteLn(name);
-    console.TextColor(7);
-    console.WriteLn(SolvePath(name));
-  }
-  console.WriteLn();
 }
 
 }  // namespace vx

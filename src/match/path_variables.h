@@ -17,8 +17,6 @@
 
 namespace vx {
 
-class TConsole;
-
 // Builds the table over CurrentMachine(): the 64-bit pass, the collection of
 // values, the 32-bit pass and the collection again. Frees an older table.
 void BuildPathVariableTables();
@@ -44,9 +42,6 @@ std::string SolveDescription(std::string_view text);
 // Makes a value safe inside a regular expression: backslash, "(", ")" and
 // "." are escaped, nothing else.
 std::string EscapeRegExpr(std::string_view text);
-
-// The listing of the /pathhelp switch.
-void WritePathHelp(TConsole& console, std::string_view settings_file_name);
 
 }  // namespace vx
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/check_log.h"
+#include "base/log_sink.h"
 
 namespace vx {
 

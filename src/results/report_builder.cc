@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/date_time.h"
-#include "platform/offline/windows_mask.h"
+#include "base/windows_mask.h"
 #include "results/file_version.h"
 #include "results/scan_result.h"
 #include "sysaccess/my_registry.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/ansi_text.h"
-#include "browser/escape_html.h"
+#include "base/escape_html.h"
 #include "rules/host_file.h"
 
 namespace vx {

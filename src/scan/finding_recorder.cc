@@ -3,8 +3,8 @@
 // result, count, log and show it.
 #include <exception>
 
-#include "app/messages.h"
 #include "base/ansi_text.h"
+#include "base/messages.h"
 #include "match/path_variables.h"
 #include "match/regex_match.h"
 #include "scan/scan_thread.h"

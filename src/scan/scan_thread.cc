@@ -7,14 +7,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/check_log.h"
-#include "app/command_line.h"
-#include "app/messages.h"
-#include "app/tweaks.h"
+#include "base/command_line.h"
+#include "base/log_sink.h"
+#include "base/messages.h"
 #include "extlib/kit_library.h"
 #include "extlib/probex_library.h"
 #include "platform/machine.h"
 #include "rules/host_file.h"
+#include "sysaccess/tweaks.h"
 
 namespace vx {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "app/path_help.h"
 #include "base/ansi_text.h"
 #include "match/path_variable_table.h"
 #include "match/path_variables.h"

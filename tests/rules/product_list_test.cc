@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/date_time.h"
-#include "browser/escape_html.h"
+#include "base/escape_html.h"
 #include "rules/include_codec.h"
 #include "rules/include_file_manager.h"
 #include "rules/problem_info.h"

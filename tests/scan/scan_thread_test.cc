@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/command_line.h"
+#include "base/command_line.h"
 #include "scan/notice_machine.h"
 
 namespace vx {

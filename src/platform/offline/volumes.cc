@@ -10,7 +10,7 @@
 
 #include "base/ansi_text.h"
 #include "base/codepage.h"
-#include "platform/offline/windows_mask.h"
+#include "base/windows_mask.h"
 
 namespace vx {
 

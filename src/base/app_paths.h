@@ -1,6 +1,6 @@
 // Where the program itself lives on the host.
-#ifndef VX_APP_APP_PATHS_H_
-#define VX_APP_APP_PATHS_H_
+#ifndef VX_BASE_APP_PATHS_H_
+#define VX_BASE_APP_PATHS_H_
 
 #include <string>
 
@@ -16,4 +16,4 @@ std::string IncludeTrailingSeparator(const std::string& dir);
 
 }  // namespace vx
 
-#endif  // VX_APP_APP_PATHS_H_
+#endif  // VX_BASE_APP_PATHS_H_

@@ -1,4 +1,4 @@
-#include "app/tweaks.h"
+#include "sysaccess/tweaks.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include "app/console.h"
 #include "app/entry.h"
 #include "app/help_text.h"
-#include "support/temp_dir.h"
 #include "platform/machine.h"
 #include "support/fixture_image.h"
+#include "support/temp_dir.h"
 
 namespace vx {
 namespace {

@@ -1,6 +1,6 @@
 // Escaping for text placed in HTML and XML output.
-#ifndef VX_BROWSER_ESCAPE_HTML_H_
-#define VX_BROWSER_ESCAPE_HTML_H_
+#ifndef VX_BASE_ESCAPE_HTML_H_
+#define VX_BASE_ESCAPE_HTML_H_
 
 #include <string>
 #include <string_view>
@@ -14,4 +14,4 @@ std::string EscapeHtml(std::string_view text);
 
 }  // namespace vx
 
-#endif  // VX_BROWSER_ESCAPE_HTML_H_
+#endif  // VX_BASE_ESCAPE_HTML_H_

@@ -1,4 +1,4 @@
-#include "browser/escape_html.h"
+#include "base/escape_html.h"
 
 namespace vx {
 

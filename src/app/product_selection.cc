@@ -1,4 +1,4 @@
-#include "scan/product_selection.h"
+#include "app/product_selection.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
-#include "app/tweaks.h"
+#include "sysaccess/tweaks.h"
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "platform/machine.h"
 #include "sysaccess/my_registry.h"
 

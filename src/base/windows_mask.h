@@ -2,8 +2,8 @@
 // characters, "?" one character (or none before a dot and at the end), a
 // final ".*" that also matches names without a dot, and "*.*" that matches
 // every name. Case is ignored.
-#ifndef VX_PLATFORM_OFFLINE_WINDOWS_MASK_H_
-#define VX_PLATFORM_OFFLINE_WINDOWS_MASK_H_
+#ifndef VX_BASE_WINDOWS_MASK_H_
+#define VX_BASE_WINDOWS_MASK_H_
 
 #include <string_view>
 
@@ -13,4 +13,4 @@ bool MatchesWindowsMask(std::string_view mask, std::string_view name);
 
 }  // namespace vx
 
-#endif  // VX_PLATFORM_OFFLINE_WINDOWS_MASK_H_
+#endif  // VX_BASE_WINDOWS_MASK_H_

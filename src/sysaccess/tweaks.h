@@ -2,8 +2,8 @@
 // DWORD values under HKLM "\SOFTWARE\Orvane Limited\Tweaks\<program file>",
 // else under "\SOFTWARE\Orvane Limited\Tweaks\" itself. A missing key or
 // value, or a value of any other type, gives the default.
-#ifndef VX_APP_TWEAKS_H_
-#define VX_APP_TWEAKS_H_
+#ifndef VX_SYSACCESS_TWEAKS_H_
+#define VX_SYSACCESS_TWEAKS_H_
 
 #include <cstdint>
 #include <string>
@@ -22,4 +22,4 @@ uint8_t ReadTweakByte(std::string_view value_name, uint8_t def);
 
 }  // namespace vx
 
-#endif  // VX_APP_TWEAKS_H_
+#endif  // VX_SYSACCESS_TWEAKS_H_

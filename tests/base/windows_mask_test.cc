@@ -1,4 +1,4 @@
-#include "platform/offline/windows_mask.h"
+#include "base/windows_mask.h"
 
 #include <gtest/gtest.h>
 

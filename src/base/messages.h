@@ -1,7 +1,7 @@
 // The numbered messages the user sees. Only the entries this edition shows
 // have texts; every other number gives the empty text.
-#ifndef VX_APP_MESSAGES_H_
-#define VX_APP_MESSAGES_H_
+#ifndef VX_BASE_MESSAGES_H_
+#define VX_BASE_MESSAGES_H_
 
 #include <string>
 
@@ -35,4 +35,4 @@ std::string GetMessageText(int number);
 
 }  // namespace vx
 
-#endif  // VX_APP_MESSAGES_H_
+#endif  // VX_BASE_MESSAGES_H_

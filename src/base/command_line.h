@@ -1,8 +1,8 @@
 // Switch recognition: an argument is a switch when it starts with "/" or "-"
 // and the rest equals the switch name without regard to case. "allhives" is
 // recognised only with "/". Arguments that are no known switch are ignored.
-#ifndef VX_APP_COMMAND_LINE_H_
-#define VX_APP_COMMAND_LINE_H_
+#ifndef VX_BASE_COMMAND_LINE_H_
+#define VX_BASE_COMMAND_LINE_H_
 
 #include <string>
 #include <string_view>
@@ -35,4 +35,4 @@ void SetProcessCommandLine(TCommandLine command_line);
 
 }  // namespace vx
 
-#endif  // VX_APP_COMMAND_LINE_H_
+#endif  // VX_BASE_COMMAND_LINE_H_

@@ -1,12 +1,12 @@
 // Which products a scan leaves out: with /singleproductscan every product but
 // the one named in the settings file, with /multiproductscan every product
 // but those listed there, otherwise the products of "vexascan.products.qre".
-#ifndef VX_SCAN_PRODUCT_SELECTION_H_
-#define VX_SCAN_PRODUCT_SELECTION_H_
+#ifndef VX_APP_PRODUCT_SELECTION_H_
+#define VX_APP_PRODUCT_SELECTION_H_
 
 #include <string>
 
-#include "app/command_line.h"
+#include "base/command_line.h"
 #include "base/string_list.h"
 
 namespace vx {
@@ -22,4 +22,4 @@ bool SelectProducts(const TCommandLine& command_line, const TIncludeFileManager&
 
 }  // namespace vx
 
-#endif  // VX_SCAN_PRODUCT_SELECTION_H_
+#endif  // VX_APP_PRODUCT_SELECTION_H_

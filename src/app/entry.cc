@@ -10,6 +10,7 @@
 
 #include "app/check_log.h"
 #include "app/console.h"
+#include "app/console_notifier.h"
 #include "app/help_text.h"
 #include "app/path_help.h"
 #include "app/product_selection.h"
@@ -181,26 +182,26 @@ std::string ElapsedText(const TScanThread& thread) {
 bool ConfigureScanThread(const TCommandLine& command_line, const TIncludeFileManager& includes,
                          const TAppDirectories& dirs, const std::string& program_dir,
                          TConsole& console, TScanThread* thread) {
-  thread->ReportOnly = true;
+  thread->Settings.ReportOnly = true;
   TMyExportParameters& export_parameters = thread->Results.ExportParameters;
   export_parameters.ProductName = "Quarnel";
   export_parameters.ProgramPath = dirs.app_dir;
   export_parameters.ProductVersion = "1.5";
   export_parameters.Edition = " CLE";
   export_parameters.BuildDate = "20080525";
-  if (!SelectProducts(command_line, includes, dirs.app_dir, console, &thread->ExcludedProducts)) {
+  if (!SelectProducts(command_line, includes, dirs.app_dir, console, &thread->Settings.ExcludedProducts)) {
     return false;
   }
-  ReadDownloadDirs(dirs.app_dir, &thread->DownloadDirs);
-  thread->Options = ReadScanOptions(dirs.app_dir);
-  thread->AppPath = dirs.app_dir;
-  thread->DataPath = dirs.data_dir;
-  thread->LibraryDir = program_dir;
+  ReadDownloadDirs(dirs.app_dir, &thread->Settings.DownloadDirs);
+  thread->Settings.Options = ReadScanOptions(dirs.app_dir);
+  thread->Settings.AppPath = dirs.app_dir;
+  thread->Settings.DataPath = dirs.data_dir;
+  thread->Settings.LibraryDir = program_dir;
   try {
     TIncludeFile().LoadListFile(dirs.app_dir + "Includes/Browserpages.qrs",
-                                &thread->BrowserPages);
+                                &thread->Settings.BrowserPages);
   } catch (...) {
-    thread->BrowserPages.Clear();  // a damaged list only leaves the rules without it
+    thread->Settings.BrowserPages.Clear();  // a damaged list only leaves the rules without it
   }
   thread->SetIdlePriority(command_line.HasSwitch("prio-idle"));
   return true;
@@ -274,6 +275,8 @@ int RunVexascan(const TCommandLine& command_line, TConsole& console,
     return kExitUnknownProduct;
   }
   thread->Steps = environment.steps ? *environment.steps : DefaultScanSteps();
+  TConsoleNotifier console_notifier;
+  thread->Notifier = environment.notifier ? environment.notifier : &console_notifier;
   WireScanEvents(*thread, *reporter);
 
   thread->Start();

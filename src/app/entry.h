@@ -25,6 +25,9 @@ struct TRunEnvironment {
   std::shared_ptr<TMachine> machine;
   // The rule families' steps; when unset, DefaultScanSteps().
   std::optional<TScanSteps> steps;
+  // Where the scan's warning boxes and event-log entries go; when null, the
+  // console (standard error).
+  TNotifier* notifier = nullptr;
 };
 
 int RunVexascan(const TCommandLine& command_line, TConsole& console,

@@ -84,7 +84,7 @@ void TScanCLPClass::OnFinding(TScanThread&, TMyScanResult& result) {
 void TScanCLPClass::OnProgress(TScanThread& sender, int flag, int32_t position, int32_t total) {
   console_.TextColor(kColorWhite);
   if (flag != 0 || position % 10 != 0) return;
-  std::string name = sender.CurrentProduct;
+  std::string name = sender.Flow.CurrentProduct;
   name.resize(kProgressNameWidth, ' ');
   std::string bar = DrawProgressBar(position, total,
                                     console_.ScreenWidth() - kProgressReservedColumns);
@@ -120,16 +120,16 @@ void TScanCLPClass::OnStateChange(TScanThread&, int state) {
 
 void TScanCLPClass::OnSummary(TScanThread& sender, bool spyware, bool tracks) {
   console_.TextColor(kColorWhite);
-  console_.WriteLn(spyware && sender.HasOption(soDoSpyware) ? "- Spyware was found!"
+  console_.WriteLn(spyware && sender.Settings.HasOption(soDoSpyware) ? "- Spyware was found!"
                                                             : "+ No spyware found.");
-  console_.WriteLn(tracks && sender.HasOption(soDoTracks) ? "- Usage tracks were found!"
+  console_.WriteLn(tracks && sender.Settings.HasOption(soDoTracks) ? "- Usage tracks were found!"
                                                           : "+ No usage tracks found.");
 }
 
 void TScanCLPClass::OnStatus(TScanThread&, int, const std::string&) {}
 
 void TScanCLPClass::OnProductFilter(TScanThread& sender, TMyScanResult& result, bool& accept) {
-  accept = sender.ExcludedProducts.IndexOf(result.Product) < 0;
+  accept = sender.Settings.ExcludedProducts.IndexOf(result.Product) < 0;
 }
 
 void TScanCLPClass::OnFilesets(TScanThread&, TDateTime&, int32_t& total,

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "extlib/host_callbacks.h"
-#include "platform/machine.h"
 
 namespace vx {
 
@@ -23,19 +22,17 @@ std::unique_ptr<TProbexLibrary>& Instance() {
   return instance;
 }
 
-void DefaultMessageBox(const std::string& text, const std::string& caption) {
-  if (HasCurrentMachine()) CurrentMachine().WarningBox(text, caption);
-}
-
 }  // namespace
 
 TProbexLibrary::TProbexLibrary(const std::string& path, const TMessageBoxFn& message_box)
     : path_(path) {
-  const TMessageBoxFn& show = message_box ? message_box : TMessageBoxFn(DefaultMessageBox);
+  auto show = [&](const std::string& text) {
+    if (message_box) message_box(text, kCaption);
+  };
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) show("Could not find library " + path, kCaption);
+  if (!std::filesystem::exists(path, ec)) show("Could not find library " + path);
   if (!library_.Load(path)) {
-    show("Could not load library " + path, kCaption);
+    show("Could not load library " + path);
     return;
   }
   if (auto set_callbacks = library_.Export<VxSetHostCallbacksFn>("VxSetHostCallbacks")) {

@@ -28,7 +28,8 @@ class TProbexLibrary : public TObject {
  public:
   // Loads the library at `path` and hands it the host callback table. A
   // missing file or a failed load is told through `message_box` (caption
-  // "AdvancedCheck failed"); the instance is then not Loaded().
+  // "AdvancedCheck failed"; none without it); the instance is then not
+  // Loaded().
   TProbexLibrary(const std::string& path, const TMessageBoxFn& message_box);
 
   bool Loaded() const { return library_.Loaded(); }
@@ -56,9 +57,8 @@ class TProbexLibrary : public TObject {
 };
 
 // Replaces the process-wide instance; an instance whose load failed is
-// discarded, leaving none. Without `message_box` the messages go to the
-// current machine's warning box.
-void LoadProbexLibrary(const std::string& path, const TMessageBoxFn& message_box = nullptr);
+// discarded, leaving none. A failed load is told through `message_box`.
+void LoadProbexLibrary(const std::string& path, const TMessageBoxFn& message_box);
 void UnloadProbexLibrary();
 // The process-wide instance, or nullptr.
 TProbexLibrary* ProbexLibrary();

@@ -205,12 +205,6 @@ class TMachine {
   virtual bool IsWow64() = 0;
   virtual std::string UserName() = 0;  // the current user's account name
   virtual std::string UserSid() = 0;   // "S-1-5-21-..."; empty when unknown
-
-  // ---- Notices
-  // A modal warning; the console backend prints it and never blocks when
-  // standard input is not a terminal.
-  virtual void WarningBox(std::string_view text, std::string_view caption) = 0;
-  virtual void EventLogError(std::string_view source, std::string_view text) = 0;
 };
 
 // The process-wide current machine, set once at start-up (tests set their own).

@@ -1,13 +1,8 @@
-// The finding recorder: every rule family hands its hits to one of these
-// operations, which fill a result, ask the product filter and, for a kept
-// result, count, log and show it.
-#include <exception>
+#include "scan/finding_recorder.h"
 
-#include "base/ansi_text.h"
 #include "base/messages.h"
 #include "match/path_variables.h"
 #include "match/regex_match.h"
-#include "scan/scan_thread.h"
 #include "sysaccess/my_registry.h"
 
 namespace vx {
@@ -18,79 +13,74 @@ std::string CountText(const std::string& extra) { return " (" + extra + ")"; }
 
 }  // namespace
 
-void TScanThread::FireFinding(TMyScanResult& result) {
-  if (!OnFinding) return;
-  try {
-    Synchronize([&] { OnFinding(*this, result); });
-  } catch (...) {
-  }
+TMyScanResult* TFindingRecorder::NewFinding() {
+  flow_.RuleMatched = true;
+  TMyScanResult* result = results_.AddResult();
+  result->Fileset = flow_.SourceName();
+  result->RuleIDText = flow_.CurrentRuleID;
+  return result;
 }
 
-void TScanThread::PreSelect(TMyScanResult* result) {
+void TFindingRecorder::PreSelect(TMyScanResult* result) const {
   result->Checked = result->MainType == mtQuarnel && result->Checkable;
   if (result->Checked && RevisionProducts.IndexOf(result->Product) >= 0) result->Checked = false;
 }
 
-bool TScanThread::AcceptResult(TMyScanResult* result, const std::string& log_suffix) {
+bool TFindingRecorder::AcceptResult(TMyScanResult* result, const std::string& log_suffix) {
+  PreSelect(result);
   try {
-    bool accept = ExcludedProducts.IndexOf(result->Product) < 0;
-    if (OnProductFilter) Synchronize([&] { OnProductFilter(*this, *result, accept); });
+    bool accept = settings_.ExcludedProducts.IndexOf(result->Product) < 0;
+    sink_.FilterFinding(*result, accept);
     if (!accept) {
-      Results.Remove(result);
+      results_.Remove(result);
       return false;
     }
     ++ProblemCount;
     if (result->MainType == mtQuarnel) SpywareFound = true;
     if (result->MainType == mtUsageTracking) TracksFound = true;
-    WriteLog("found: " + result->Product + " " + result->Usage + log_suffix);
-    FireFinding(*result);
+    check_log_.Write("found: " + result->Product + " " + result->Usage + log_suffix);
+    sink_.ShowFinding(*result);
     return true;
   } catch (...) {
     // A failing filter must not stop the scan; the result stays where the
     // failure left it.
-    return Results.IndexOf(result) >= 0;
+    return results_.IndexOf(result) >= 0;
   }
 }
 
-void TScanThread::RecordRegistryFinding(const std::string& product,
-                                        const std::string& description, bool checkable,
-                                        const TStringList& parameters,
-                                        const std::string& value_name,
-                                        const std::string& key_path, uint32_t root_key,
-                                        int view, TQuarnelFixType fix_type,
-                                        TQuarnelMainType main_type, const std::string& extra) {
-  RuleMatched = true;
-  SavedMatches.Assign(LastRegExprMatch().ToVector());
-  TMyScanResult* result = Results.AddResult();
-  result->Fileset = SourceName();
-  result->RuleIDText = CurrentRuleID;
+void TFindingRecorder::RecordRegistryFinding(const std::string& product,
+                                             const std::string& description, bool checkable,
+                                             const TStringList& parameters,
+                                             const std::string& value_name,
+                                             const std::string& key_path, uint32_t root_key,
+                                             TRegView view, TQuarnelFixType fix_type,
+                                             TQuarnelMainType main_type,
+                                             const std::string& extra) {
+  flow_.SavedMatches.Assign(LastRegExprMatch().ToVector());
+  TMyScanResult* result = NewFinding();
   result->Infos.AddStrings(parameters);
-  result->Infos.SetValue("AccessBits", view == 0 ? "32" : "64");
+  result->Infos.SetValue("AccessBits", view == TRegView::rv32 ? "32" : "64");
   result->InfoText = result->Infos.CommaText();
   result->Product = product;
   result->Usage = SolveDescription(description);
   result->Checkable = checkable;
   result->FullKey = RootKeyToName(root_key) + key_path + value_name;
-  if (view != 0) result->FullKey += " [64bit]";
+  if (view != TRegView::rv32) result->FullKey += " [64bit]";
   result->MainType = main_type;
   result->FixType = fix_type;
   result->RootKey = root_key;
   result->Key = key_path;
   result->Value = value_name;
   if (!extra.empty() && product != "Log") result->Count = CountText(extra);
-  PreSelect(result);
   AcceptResult(result, " " + extra);
 }
 
-void TScanThread::RecordFinding(const std::string& product, const std::string& description,
-                                bool checkable, const std::string& value,
-                                const std::string& file_name, const std::string& path,
-                                TQuarnelFixType fix_type, TQuarnelMainType main_type,
-                                const std::string& extra) {
-  RuleMatched = true;
-  TMyScanResult* result = Results.AddResult();
-  result->Fileset = SourceName();
-  result->RuleIDText = CurrentRuleID;
+void TFindingRecorder::RecordFinding(const std::string& product, const std::string& description,
+                                     bool checkable, const std::string& value,
+                                     const std::string& file_name, const std::string& path,
+                                     TQuarnelFixType fix_type, TQuarnelMainType main_type,
+                                     const std::string& extra) {
+  TMyScanResult* result = NewFinding();
   result->Product = product;
   result->Usage = SolveDescription(description);
   if (fix_type == ftFile || (fix_type >= ftReplaceFile && fix_type <= ftMoveFile)) {
@@ -104,16 +94,13 @@ void TScanThread::RecordFinding(const std::string& product, const std::string& d
   result->Filename = file_name;
   result->Value = value;
   if (main_type == mtUsageTracking && product != "Log") result->Count = CountText(extra);
-  PreSelect(result);
   AcceptResult(result, " " + extra);
 }
 
-void TScanThread::RecordIniFinding(const TStringList& parameters, TQuarnelMainType main_type,
-                                   bool checkable, TQuarnelFixType fix_type) {
-  RuleMatched = true;
-  TMyScanResult* result = Results.AddResult();
-  result->Fileset = SourceName();
-  result->RuleIDText = CurrentRuleID;
+void TFindingRecorder::RecordIniFinding(const TStringList& parameters,
+                                        TQuarnelMainType main_type, bool checkable,
+                                        TQuarnelFixType fix_type) {
+  TMyScanResult* result = NewFinding();
   result->Infos.AddStrings(parameters);
   result->Product = parameters.Values("Product");
   result->Filename = parameters.Values("Filename");
@@ -130,17 +117,14 @@ void TScanThread::RecordIniFinding(const TStringList& parameters, TQuarnelMainTy
   if (fix_type == ftIniChange) result->TagString = parameters.Values("NewData");
   if (fix_type == ftIniDelete) result->TagString = parameters.Values("ActualData");
   if (fix_type == ftIniRemove) result->TagString = parameters.Values("RemoveData");
-  PreSelect(result);
   AcceptResult(result, "");
 }
 
-void TScanThread::RecordHostFinding(const std::string& product, const std::string& hosts_file,
-                                    const std::string& redirect_target,
-                                    const std::string& host_name) {
-  RuleMatched = true;
-  TMyScanResult* result = Results.AddResult();
-  result->Fileset = SourceName();
-  result->RuleIDText = CurrentRuleID;
+void TFindingRecorder::RecordHostFinding(const std::string& product,
+                                         const std::string& hosts_file,
+                                         const std::string& redirect_target,
+                                         const std::string& host_name) {
+  TMyScanResult* result = NewFinding();
   result->Product = product;
   result->Usage = GetMessageText(msgResultsHost);
   result->Checkable = true;
@@ -150,19 +134,17 @@ void TScanThread::RecordHostFinding(const std::string& product, const std::strin
   result->Filename = hosts_file;
   result->Key = host_name;
   result->Value = redirect_target;
-  PreSelect(result);
   AcceptResult(result, "");
 }
 
-void TScanThread::RecordBrowserFinding(const std::string& browser, const std::string& profile,
-                                       TQuarnelFixType fix_type, TQuarnelMainType main_type,
-                                       const std::string& description,
-                                       const std::string& location,
-                                       const std::string& product) {
-  RuleMatched = true;
-  TMyScanResult* result = Results.AddResult();
-  result->Fileset = SourceName();
-  result->RuleIDText = CurrentRuleID;
+void TFindingRecorder::RecordBrowserFinding(const std::string& browser,
+                                            const std::string& profile,
+                                            TQuarnelFixType fix_type,
+                                            TQuarnelMainType main_type,
+                                            const std::string& description,
+                                            const std::string& location,
+                                            const std::string& product) {
+  TMyScanResult* result = NewFinding();
   result->Product = product;
   result->Usage = description;
   result->Checkable = true;
@@ -173,14 +155,13 @@ void TScanThread::RecordBrowserFinding(const std::string& browser, const std::st
   result->Path = profile;
   result->Value = location;
   result->Filename = browser + " (" + profile + "): " + location;
-  PreSelect(result);
   AcceptResult(result, "");
 }
 
-void TScanThread::AddNotice(const std::string& title, const std::string& text,
-                            TMyScanResultStatus status) {
-  TMyScanResult* result = Results.AddResult();
-  result->Fileset = SourceName();
+void TFindingRecorder::AddNotice(const std::string& title, const std::string& text,
+                                 TMyScanResultStatus status) {
+  TMyScanResult* result = results_.AddResult();
+  result->Fileset = flow_.SourceName();
   result->MainType = mtStatus;
   result->FixType = ftStatus;
   result->Product = title;
@@ -189,7 +170,7 @@ void TScanThread::AddNotice(const std::string& title, const std::string& text,
   result->Checked = false;
   result->Status = status;
   result->FullKey = title + text;
-  FireFinding(*result);
+  sink_.ShowFinding(*result);
 }
 
 }  // namespace vx

@@ -36,17 +36,24 @@ std::string ErrorText(const std::exception_ptr& error) {
   }
 }
 
-// Runs a handler whose failures must not disturb the scan.
-void Swallow(const std::function<void()>& call) {
+// Runs a handler of a display event (a finding, a state, the progress, a
+// section time, the file sets). Their failures are the display's own and
+// must not disturb the scan, so they end here on purpose.
+void RunDisplayHandler(const std::function<void()>& call) {
   try {
     call();
   } catch (...) {
+    return;
   }
 }
 
 }  // namespace
 
-TScanThread::TScanThread() = default;
+// The recorder and the context keep references to the fields above them in
+// the class, which are constructed first.
+TScanThread::TScanThread()
+    : recorder_(Results, Settings, Flow, CheckLog, *this),
+      context_(Settings, Flow, Lists, recorder_, CheckLog, *this) {}
 
 TScanThread::~TScanThread() {
   // The worker uses the fields below; it must be gone before they are.
@@ -58,7 +65,16 @@ TScanThread::~TScanThread() {
 void TScanThread::SetState(int state) {
   State = static_cast<uint8_t>(state);
   if (!OnStateChange) return;
-  Swallow([&] { Synchronize([&] { OnStateChange(*this, state); }); });
+  RunDisplayHandler([&] { Synchronize([&] { OnStateChange(*this, state); }); });
+}
+
+void TScanThread::FilterFinding(TMyScanResult& result, bool& accept) {
+  if (OnProductFilter) Synchronize([&] { OnProductFilter(*this, result, accept); });
+}
+
+void TScanThread::ShowFinding(TMyScanResult& result) {
+  if (!OnFinding) return;
+  RunDisplayHandler([&] { Synchronize([&] { OnFinding(*this, result); }); });
 }
 
 void TScanThread::SetStatus(int kind, const std::string& text) {
@@ -72,12 +88,12 @@ void TScanThread::AdvanceProgress(int32_t n) {
   if (!OnProgress) return;
   int32_t position = ProgressPosition;
   int32_t total = ProgressTotal;
-  Swallow([&] { Synchronize([&] { OnProgress(*this, 0, position, total); }); });
+  RunDisplayHandler([&] { Synchronize([&] { OnProgress(*this, 0, position, total); }); });
 }
 
 void TScanThread::ReportSectionTime(const std::string& name, TDateTime duration) {
   if (!OnSectionTime) return;
-  Swallow([&] { Synchronize([&] { OnSectionTime(*this, name, duration); }); });
+  RunDisplayHandler([&] { Synchronize([&] { OnSectionTime(*this, name, duration); }); });
 }
 
 void TScanThread::ShowWarningBox(const std::string& text) {
@@ -85,12 +101,13 @@ void TScanThread::ShowWarningBox(const std::string& text) {
   Synchronize([&] {
     const TCommandLine& command_line = ProcessCommandLine();
     if (command_line.HasSwitch("silent") || command_line.HasSwitch("taskbarhide")) return;
-    if (HasCurrentMachine()) CurrentMachine().WarningBox(WarningBoxText, kEventSource);
+    if (Notifier) Notifier->WarningBox(WarningBoxText, kEventSource);
   });
 }
 
 void TScanThread::ShowErrorNotice(const std::string& title, const std::string& text) {
-  Synchronize([&] { AddNotice(title, text, ErrorNoticeKind == 0 ? srsError : srsDone); });
+  Synchronize(
+      [&] { recorder_.AddNotice(title, text, ErrorNoticeKind == 0 ? srsError : srsDone); });
 }
 
 bool TScanThread::RunAdvancedCheck(const std::string& file_name,
@@ -112,16 +129,6 @@ void TScanThread::ResolveShortcut(const std::string& shortcut_file, std::string*
   });
 }
 
-std::string TScanThread::SourceName() const {
-  std::string name = HostFileName(CurrentIncludeFile);
-  size_t dot = name.find('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-void TScanThread::WriteLog(const std::string& text, bool overwrite) {
-  WriteCheckLog(CheckLogName, text, overwrite, HasOption(soLogUse));
-}
-
 // ---- The check
 
 void TScanThread::Execute() {
@@ -131,13 +138,17 @@ void TScanThread::Execute() {
     std::string text = std::string("Version: ") + kProgramVersion + " \r\nBuild: " +
                        kProgramBuild + "\r\nException: " + ErrorText(std::current_exception());
     try {
-      if (HasCurrentMachine()) CurrentMachine().EventLogError(kEventSource, text);
+      if (Notifier) Notifier->EventLogError(kEventSource, text);
     } catch (...) {
+      // The event log was the last place to tell; nothing is left to try.
+      return;
     }
   }
 }
 
 void TScanThread::PrepareUserLists() {
+  TStringList& UserKeyNames = Lists.UserKeyNames;
+  TStringList& RevisionProducts = recorder_.RevisionProducts;
   UserKeyNames.Clear();
   RevisionProducts.Clear();
   try {
@@ -149,7 +160,7 @@ void TScanThread::PrepareUserLists() {
     UserKeyNames.Clear();
   }
   try {
-    std::filesystem::path revision = std::filesystem::path(AppPath) / "Includes" / "Revision.qrs";
+    std::filesystem::path revision = std::filesystem::path(Settings.AppPath) / "Includes" / "Revision.qrs";
     std::error_code ec;
     if (std::filesystem::is_regular_file(revision, ec)) {
       std::ifstream in(revision, std::ios::binary);
@@ -163,18 +174,19 @@ void TScanThread::PrepareUserLists() {
 }
 
 void TScanThread::RunCheck() {
-  SkipCounter = 0;
+  context_.BindMachine(HasCurrentMachine() ? &CurrentMachine() : nullptr);
+  Flow.SkipCounter = 0;
   SetState(ssUnknown);
   StartTime = Now();
-  ProblemCount = 0;
+  recorder_.ProblemCount = 0;
   // For debuggers; Linux keeps at most 15 characters of a thread's name.
   pthread_setname_np(pthread_self(), "Quarnel_Scan_Th");
 
-  std::string library_dir = LibraryDir.empty() ? AppPath : LibraryDir;
+  std::string library_dir = Settings.LibraryDir.empty() ? Settings.AppPath : Settings.LibraryDir;
   LoadProbexLibrary((std::filesystem::path(library_dir) / "probex.dll").string(),
                     [this](const std::string& text, const std::string& caption) {
                       Synchronize([&] {
-                        if (HasCurrentMachine()) CurrentMachine().WarningBox(text, caption);
+                        if (Notifier) Notifier->WarningBox(text, caption);
                       });
                     });
 
@@ -182,23 +194,24 @@ void TScanThread::RunCheck() {
 
   ProgressPosition = 0;
   ProgressTotal = kBuiltInProgressUnits;
-  SpywareFound = false;
-  TracksFound = false;
+  recorder_.SpywareFound = false;
+  recorder_.TracksFound = false;
 
-  CheckLogName = HasOption(soLogDetails)
-                     ? "Checks." + FormatDateTime("yymmdd-hhnn", Now()) + ".log"
-                     : std::string("Checks.log");
-  WriteLog("##### check started #####", HasOption(soLogOverwrite));
-  WriteLog(std::string("### Version: ") + kProgramVersion);
-  WriteLog("### Date: " + FormatDateTime("c", Now()));
+  CheckLog.Enabled = Settings.HasOption(soLogUse);
+  CheckLog.FileName = Settings.HasOption(soLogDetails)
+                          ? "Checks." + FormatDateTime("yymmdd-hhnn", Now()) + ".log"
+                          : std::string("Checks.log");
+  CheckLog.Write("##### check started #####", Settings.HasOption(soLogOverwrite));
+  CheckLog.Write(std::string("### Version: ") + kProgramVersion);
+  CheckLog.Write("### Date: " + FormatDateTime("c", Now()));
 
   if (!ReadTweakBool("DisableHintOfTheDay", false)) {
-    AddNotice(GetMessageText(msgHintOfTheDayMain), GetMessageText(msgHintOfTheDayProductInfo),
-              srsStatus);
+    recorder_.AddNotice(GetMessageText(msgHintOfTheDayMain),
+                        GetMessageText(msgHintOfTheDayProductInfo), srsStatus);
   }
 
   if (OnFilesets) {
-    Swallow([&] {
+    RunDisplayHandler([&] {
       Synchronize([&] {
         OnFilesets(*this, TimeEstimate, ProgressTotal, DetectionFiles, UsageTrackFiles);
       });
@@ -211,7 +224,7 @@ void TScanThread::RunCheck() {
   if (Steps.ServiceCheck) Steps.ServiceCheck(*this);
 
   SetStatus(0, GetMessageText(msgProgress1));
-  WriteLog("##### checking bots #####");
+  CheckLog.Write("##### checking bots #####");
   SetState(ssScanningSpyware);
 
   try {
@@ -221,12 +234,12 @@ void TScanThread::RunCheck() {
                     StatusProduct + " (" + ErrorText(std::current_exception()) + ")");
   }
 
-  if (HasOption(soDoTracks)) {
+  if (Settings.HasOption(soDoTracks)) {
     SetStatus(0, GetMessageText(msgProgress3));
-    WriteLog("##### checking usage tracking #####");
+    CheckLog.Write("##### checking usage tracking #####");
     SetState(ssScanningTracks);
     try {
-      CurrentCategory = mtUsageTracking;
+      Flow.CurrentCategory = mtUsageTracking;
       if (Steps.ScanUsageTracks) {
         Steps.ScanUsageTracks(*this);
       } else {
@@ -238,32 +251,34 @@ void TScanThread::RunCheck() {
     }
   }
 
-  if (HasOption(soDoSpyware) && !SpywareFound) {
-    AddNotice(GetMessageText(msgSystemClear), GetMessageText(msgSystemNoQuarnels), srsDone);
+  if (Settings.HasOption(soDoSpyware) && !recorder_.SpywareFound) {
+    recorder_.AddNotice(GetMessageText(msgSystemClear), GetMessageText(msgSystemNoQuarnels),
+                        srsDone);
   }
-  if (HasOption(soDoTracks) && !TracksFound) {
-    AddNotice(GetMessageText(msgSystemClear), GetMessageText(msgSystemNoTracks), srsDone);
+  if (Settings.HasOption(soDoTracks) && !recorder_.TracksFound) {
+    recorder_.AddNotice(GetMessageText(msgSystemClear), GetMessageText(msgSystemNoTracks),
+                        srsDone);
   }
 
-  WriteLog("##### check finished #####");
+  CheckLog.Write("##### check finished #####");
   EndTime = Now();
   Results.Duration = EndTime - StartTime;
 
-  SetStatus(0, std::to_string(ProblemCount) + " " + GetMessageText(msgScanProblemsFound) +
+  SetStatus(0, std::to_string(recorder_.ProblemCount) + " " + GetMessageText(msgScanProblemsFound) +
                    " (" + FormatDateTime("nn:ss", EndTime - StartTime) + ")");
   SetStatus(2, "00:00");
 
   SetState(ssScanFinished);
   if (OnSummary) {
-    bool spyware = SpywareFound;
-    bool tracks = TracksFound;
+    bool spyware = recorder_.SpywareFound;
+    bool tracks = recorder_.TracksFound;
     Synchronize([&] { OnSummary(*this, spyware, tracks); });
   }
 }
 
 void TScanThread::RunDetectionPass() {
-  CurrentCategory = mtQuarnel;
-  CurrentIncludeFile = "Spyware";
+  Flow.CurrentCategory = mtQuarnel;
+  Flow.CurrentIncludeFile = "Spyware";
   TDateTime pass_start = Now();
 
   if (Steps.BuiltInChecks) Steps.BuiltInChecks(*this);
@@ -274,7 +289,7 @@ void TScanThread::RunDetectionPass() {
     for (int i = 0; i < DetectionFiles.Count(); ++i) {
       const std::string file = DetectionFiles[i];
       try {
-        CurrentIncludeFile = file;
+        Flow.CurrentIncludeFile = file;
         TDateTime duration = Steps.InterpretIncludeFile(*this, file, mtQuarnel);
         ReportSectionTime(HostFileName(file), duration);
       } catch (...) {
@@ -291,26 +306,30 @@ void TScanThread::RunDetectionPass() {
   ReportSectionTime(GetMessageText(msgInternal1), before_files + (Now() - after_files));
 
   if (Steps.CheckBrowserData) {
+    // A failing browser check only leaves its findings out; the check log
+    // says why.
     try {
       Steps.CheckBrowserData(*this);
     } catch (...) {
+      CheckLog.Write("browser data check failed: " + ErrorText(std::current_exception()));
     }
   }
 }
 
 void TScanThread::RunUsageTrackFiles() {
-  CurrentIncludeFile = "Usage Tracks";
+  Flow.CurrentIncludeFile = "Usage Tracks";
   TDateTime start = Now();
   TDateTime own_checks = Now() - start;
   if (Steps.InterpretIncludeFile) {
     for (int i = 0; i < UsageTrackFiles.Count(); ++i) {
       const std::string file = UsageTrackFiles[i];
       try {
-        CurrentIncludeFile = file;
+        Flow.CurrentIncludeFile = file;
         TDateTime duration = Steps.InterpretIncludeFile(*this, file, mtUsageTracking);
         ReportSectionTime(HostFileName(file), duration);
-      } catch (const std::exception& e) {
-        ShowWarningBox(file + " (" + e.what() + ")");
+      } catch (...) {
+        WarningBoxText = file + " (" + ErrorText(std::current_exception()) + ")";
+        ShowWarningBox(WarningBoxText);
       }
     }
   }

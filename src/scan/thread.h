@@ -3,9 +3,9 @@
 //
 // The scan thread touches the console, the product filter and the warning
 // boxes only through Synchronize: the worker blocks until the waiting thread
-// has run the call. This queue of one call is the one place in the program
-// that takes a lock; everything else is either built before the worker starts
-// or touched by one thread only.
+// has run the call. The scan's own state needs no lock: it is either built
+// before the worker starts or touched by one thread only. The machine
+// examined guards its caches itself, since both threads read it.
 #ifndef VX_SCAN_THREAD_H_
 #define VX_SCAN_THREAD_H_
 

@@ -8,13 +8,15 @@
 
 #include "app/console.h"
 #include "app/help_text.h"
+#include "support/empty_machine.h"
+#include "support/recording_notifier.h"
 #include "support/temp_dir.h"
-#include "scan/notice_machine.h"
 
 namespace vx {
 namespace {
 
-using testing::TNoticeMachine;
+using testing::TEmptyMachine;
+using testing::TRecordingNotifier;
 using testing::TTempDir;
 
 constexpr int kWidth = 80;
@@ -39,7 +41,7 @@ class EntryTest : public ::testing::Test {
   void SetUp() override {
     app_.Write("probex.dll", "not a library");
     app_.Write("kitlib.dll", "not a library");
-    machine_ = std::make_shared<TNoticeMachine>();
+    machine_ = std::make_shared<TEmptyMachine>();
   }
   void TearDown() override { SetCurrentMachine(nullptr); }
 
@@ -50,6 +52,7 @@ class EntryTest : public ::testing::Test {
     environment.app_dir = app_.Dir();
     environment.machine = machine_;
     environment.steps = steps;
+    environment.notifier = &notifier_;
     TCommandLine command_line(std::move(args));
     SetProcessCommandLine(command_line);
     int code = RunVexascan(command_line, console, environment);
@@ -65,7 +68,8 @@ class EntryTest : public ::testing::Test {
   }
 
   TTempDir app_;
-  std::shared_ptr<TNoticeMachine> machine_;
+  std::shared_ptr<TEmptyMachine> machine_;
+  TRecordingNotifier notifier_;
   std::string out_;
 };
 
@@ -128,25 +132,25 @@ TEST_F(EntryTest, AQuietScanWithDefaultSettings) {
                         Padded("\ro Quarnel took 00:00:00") + Padded("\ro Congratulations!") +
                         kScanTail + "+ No spyware found.\n+ No usage tracks found.\n" + kClosing);
   // The companion placeholders do not load: one notice at the scan's start.
-  ASSERT_EQ(machine_->warnings.size(), 1u);
-  EXPECT_EQ(machine_->warnings[0].text, "Could not load library " + app_.Dir() + "probex.dll");
-  EXPECT_EQ(machine_->warnings[0].caption, "AdvancedCheck failed");
+  ASSERT_EQ(notifier_.warnings.size(), 1u);
+  EXPECT_EQ(notifier_.warnings[0].text, "Could not load library " + app_.Dir() + "probex.dll");
+  EXPECT_EQ(notifier_.warnings[0].caption, "AdvancedCheck failed");
 }
 
 // Findings reach the console through the seam the rule families use.
 TScanSteps StepsWithFindings() {
   TScanSteps steps;
   steps.BuiltInChecks = [](TScanThread& t) {
-    t.CurrentProduct = "An Adware Product With A Long Name";
+    t.Flow.CurrentProduct = "An Adware Product With A Long Name";
     t.AdvanceProgress(10);
-    t.RecordFinding("Adware", "<$FILE_EXE>", true, "", "ad.exe", "C:\\Ad\\", ftFile, mtQuarnel,
+    t.Recorder().RecordFinding("Adware", "<$FILE_EXE>", true, "", "ad.exe", "C:\\Ad\\", ftFile, mtQuarnel,
                     "");
     t.AdvanceProgress(5);
-    t.RecordRegistryFinding("Tracks", "History", true, TStringList(), "",
-                            "\\Software\\MRU\\", kHkeyCurrentUser, 0, ftRegistryKey,
+    t.Recorder().RecordRegistryFinding("Tracks", "History", true, TStringList(), "",
+                            "\\Software\\MRU\\", kHkeyCurrentUser, TRegView::rv32, ftRegistryKey,
                             mtUsageTracking, "3 files");
-    t.RecordFinding("Internals", "Info", false, "", "", "", ftUnknown, mtSystemInternals, "");
-    t.AddNotice("A notice", "text", srsStatus);
+    t.Recorder().RecordFinding("Internals", "Info", false, "", "", "", ftUnknown, mtSystemInternals, "");
+    t.Recorder().AddNotice("A notice", "text", srsStatus);
   };
   return steps;
 }
@@ -191,10 +195,10 @@ TEST_F(EntryTest, IncludeFilesChosenBySettingsRunWithTheirSectionLines) {
   TScanSteps steps;
   steps.InterpretIncludeFile = [](TScanThread& t, const std::string& file, int category) {
     bool tracks = category == mtUsageTracking;
-    t.CurrentIncludeFile = file;
-    t.CurrentProduct = tracks ? "History" : "Adware";
+    t.Flow.CurrentIncludeFile = file;
+    t.Flow.CurrentProduct = tracks ? "History" : "Adware";
     t.AdvanceProgress(tracks ? 10 : 20);
-    t.RecordFinding(t.CurrentProduct, "found by " + t.SourceName(), true, "", "", "",
+    t.Recorder().RecordFinding(t.Flow.CurrentProduct, "found by " + t.Flow.SourceName(), true, "", "", "",
                     ftUnknown, tracks ? mtUsageTracking : mtQuarnel, "");
     return EncodeTime(0, 0, 2, 0);
   };
@@ -222,8 +226,8 @@ TEST_F(EntryTest, AScanEndedByAnErrorStillReportsItsTime) {
   steps.ServiceCheck = [](TScanThread&) { throw std::runtime_error("damaged service list"); };
   EXPECT_EQ(Run({}, steps), 0);
   EXPECT_EQ(Body(), "o Unknown.\n" + Padded("\ro Hint of the Day") + kClosing);
-  ASSERT_EQ(machine_->event_log.size(), 1u);
-  EXPECT_NE(machine_->event_log[0].text.find("Exception: damaged service list"),
+  ASSERT_EQ(notifier_.event_log.size(), 1u);
+  EXPECT_NE(notifier_.event_log[0].text.find("Exception: damaged service list"),
             std::string::npos);
 }
 
@@ -269,8 +273,8 @@ TEST_F(EntryTest, ProductSelection) {
   app_.Write("vexascan.ini", "[Scan]\nSingleProductScan=alpha\n");
   TScanSteps steps;
   steps.BuiltInChecks = [](TScanThread& t) {
-    t.RecordFinding("Alpha", "a", true, "", "", "", ftFile, mtQuarnel, "");
-    t.RecordFinding("Beta", "b", true, "", "", "", ftFile, mtQuarnel, "");
+    t.Recorder().RecordFinding("Alpha", "a", true, "", "", "", ftFile, mtQuarnel, "");
+    t.Recorder().RecordFinding("Beta", "b", true, "", "", "", ftFile, mtQuarnel, "");
   };
   EXPECT_EQ(Run({"/singleproductscan"}, steps), 0);
   EXPECT_NE(out_.find("+ found Alpha:  a"), std::string::npos);

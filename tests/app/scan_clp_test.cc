@@ -46,10 +46,10 @@ TEST_F(ReporterTest, FindingLinesByMainType) {
 }
 
 TEST_F(ReporterTest, ProgressDrawsEveryTenthPositionWithTheProductNameIn24Columns) {
-  thread_.CurrentProduct = "A product name longer than 24 characters";
+  thread_.Flow.CurrentProduct = "A product name longer than 24 characters";
   for (int position : {0, 5, 10, 15, 20, 23}) reporter_.OnProgress(thread_, 0, position, 40);
   reporter_.OnProgress(thread_, 1, 30, 40);
-  thread_.CurrentProduct = "Short";
+  thread_.Flow.CurrentProduct = "Short";
   reporter_.OnProgress(thread_, 0, 40, 40);
   reporter_.OnProgress(thread_, 0, 0, 0);
   const std::string name = "A product name longer th";
@@ -85,14 +85,14 @@ TEST_F(ReporterTest, SummaryFollowsTheOptions) {
   };
   for (const Case& c : cases) {
     out_.clear();
-    thread_.Options = c.options;
+    thread_.Settings.Options = c.options;
     reporter_.OnSummary(thread_, c.spyware, c.tracks);
     EXPECT_EQ(out_, c.expected);
   }
 }
 
 TEST_F(ReporterTest, ProductFilterAcceptsExactlyTheProductsNotExcluded) {
-  thread_.ExcludedProducts.Add("Spy");
+  thread_.Settings.ExcludedProducts.Add("Spy");
   bool accept = true;
   reporter_.OnProductFilter(thread_, *Result(mtQuarnel, "SPY", ""), accept);
   EXPECT_FALSE(accept);
@@ -107,7 +107,7 @@ class NarrowReporterTest : public ReporterTest {
 };
 
 TEST_F(NarrowReporterTest, ANarrowConsoleGetsNoBarAndNoWrappedProgressLine) {
-  thread_.CurrentProduct = "Product";
+  thread_.Flow.CurrentProduct = "Product";
   reporter_.OnProgress(thread_, 0, 10, 100);
   EXPECT_EQ(out_, "\r    10/   100 Product        ");
   EXPECT_EQ(out_.size(), 30u);  // "\r" and the width less one

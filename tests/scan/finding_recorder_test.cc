@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "base/date_time.h"
-#include "scan/notice_machine.h"
 #include "scan/scan_thread.h"
+#include "support/empty_machine.h"
+#include "support/recording_notifier.h"
 
 namespace vx {
 namespace {
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 class RecorderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetCurrentMachine(std::make_shared<testing::TNoticeMachine>());
+    SetCurrentMachine(std::make_shared<testing::TEmptyMachine>());
     t_.OnFinding = [this](TScanThread&, TMyScanResult& r) { shown_.push_back(r.Product); };
   }
   void TearDown() override { SetCurrentMachine(nullptr); }
@@ -32,22 +33,22 @@ class RecorderTest : public ::testing::Test {
 };
 
 TEST_F(RecorderTest, AnExcludedProductIsDroppedButItsRuleLineCountsAsMatched) {
-  t_.ExcludedProducts.Add("Spy Tool");
-  t_.RecordFinding("SPY TOOL", "d", true, "", "a.exe", "C:\\", ftFile, mtQuarnel, "");
+  t_.Settings.ExcludedProducts.Add("Spy Tool");
+  t_.Recorder().RecordFinding("SPY TOOL", "d", true, "", "a.exe", "C:\\", ftFile, mtQuarnel, "");
   EXPECT_EQ(t_.Results.Count(), 0);
-  EXPECT_EQ(t_.ProblemCount, 0);
-  EXPECT_TRUE(t_.RuleMatched);
-  EXPECT_FALSE(t_.SpywareFound);
+  EXPECT_EQ(t_.Recorder().ProblemCount, 0);
+  EXPECT_TRUE(t_.Flow.RuleMatched);
+  EXPECT_FALSE(t_.Recorder().SpywareFound);
   EXPECT_TRUE(shown_.empty());
 }
 
 TEST_F(RecorderTest, TheProductFilterDecidesOverTheExclusionList) {
-  t_.ExcludedProducts.Add("Kept");
+  t_.Settings.ExcludedProducts.Add("Kept");
   t_.OnProductFilter = [](TScanThread&, TMyScanResult& r, bool& accept) {
     accept = r.Product == "Kept";
   };
-  t_.RecordFinding("Kept", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "");
-  t_.RecordFinding("Dropped", "d", true, "", "b", "C:\\", ftFile, mtQuarnel, "");
+  t_.Recorder().RecordFinding("Kept", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "");
+  t_.Recorder().RecordFinding("Dropped", "d", true, "", "b", "C:\\", ftFile, mtQuarnel, "");
   ASSERT_EQ(t_.Results.Count(), 1);
   EXPECT_EQ(t_.Results.GetResult(0)->Product, "Kept");
   EXPECT_EQ(shown_, std::vector<std::string>{"Kept"});
@@ -56,12 +57,12 @@ TEST_F(RecorderTest, TheProductFilterDecidesOverTheExclusionList) {
 TEST_F(RecorderTest, RegistryFindingsCarryTheirView) {
   TStringList params;
   params.Add("RootKey=HKEY_LOCAL_MACHINE");
-  t_.CurrentRuleID = "0000ABCD";
-  t_.CurrentIncludeFile = "/opt/vx/Includes/Spies.main.qri";
-  t_.RecordRegistryFinding("P", "desc", true, params, "Val", "\\Software\\X\\", kHkeyLocalMachine,
-                           1, ftRegistryValue, mtQuarnel, "");
-  t_.RecordRegistryFinding("P", "desc", true, params, "Val", "\\Software\\X\\", kHkeyLocalMachine,
-                           0, ftRegistryValue, mtQuarnel, "");
+  t_.Flow.CurrentRuleID = "0000ABCD";
+  t_.Flow.CurrentIncludeFile = "/opt/vx/Includes/Spies.main.qri";
+  t_.Recorder().RecordRegistryFinding("P", "desc", true, params, "Val", "\\Software\\X\\", kHkeyLocalMachine,
+                           TRegView::rv64, ftRegistryValue, mtQuarnel, "");
+  t_.Recorder().RecordRegistryFinding("P", "desc", true, params, "Val", "\\Software\\X\\", kHkeyLocalMachine,
+                           TRegView::rv32, ftRegistryValue, mtQuarnel, "");
   ASSERT_EQ(t_.Results.Count(), 2);
   const TMyScanResult* r64 = t_.Results.GetResult(0);
   EXPECT_EQ(r64->Infos.Values("AccessBits"), "64");
@@ -73,30 +74,30 @@ TEST_F(RecorderTest, RegistryFindingsCarryTheirView) {
   const TMyScanResult* r32 = t_.Results.GetResult(1);
   EXPECT_EQ(r32->Infos.Values("AccessBits"), "32");
   EXPECT_EQ(r32->FullKey, "HKEY_LOCAL_MACHINE\\Software\\X\\Val");
-  EXPECT_EQ(t_.ProblemCount, 2);
+  EXPECT_EQ(t_.Recorder().ProblemCount, 2);
 }
 
 TEST_F(RecorderTest, PreSelectionSkipsRevisionProductsAndUsageTracks) {
-  t_.RevisionProducts.Add("Revised");
-  t_.RecordFinding("revised", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "");
-  t_.RecordFinding("Other", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "");
-  t_.RecordFinding("Other", "d", false, "", "a", "C:\\", ftFile, mtQuarnel, "");
-  t_.RecordFinding("Track", "d", true, "", "a", "C:\\", ftFile, mtUsageTracking, "");
+  t_.Recorder().RevisionProducts.Add("Revised");
+  t_.Recorder().RecordFinding("revised", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "");
+  t_.Recorder().RecordFinding("Other", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "");
+  t_.Recorder().RecordFinding("Other", "d", false, "", "a", "C:\\", ftFile, mtQuarnel, "");
+  t_.Recorder().RecordFinding("Track", "d", true, "", "a", "C:\\", ftFile, mtUsageTracking, "");
   ASSERT_EQ(t_.Results.Count(), 4);
   EXPECT_FALSE(t_.Results.GetResult(0)->Checked);
   EXPECT_TRUE(t_.Results.GetResult(0)->Checkable);
   EXPECT_TRUE(t_.Results.GetResult(1)->Checked);
   EXPECT_FALSE(t_.Results.GetResult(2)->Checked);
   EXPECT_FALSE(t_.Results.GetResult(3)->Checked);
-  EXPECT_TRUE(t_.TracksFound);
+  EXPECT_TRUE(t_.Recorder().TracksFound);
 }
 
 TEST_F(RecorderTest, ExtraTextBecomesTheCountOfUsageTracksExceptLogs) {
-  t_.RecordFinding("Recent", "Recently used files", true, "", "", "C:\\R\\", ftDirectory,
+  t_.Recorder().RecordFinding("Recent", "Recently used files", true, "", "", "C:\\R\\", ftDirectory,
                    mtUsageTracking, "12 files");
-  t_.RecordFinding("Log", "log: x.log", true, "", "x.log", "C:\\Windows\\", ftBackupFile,
+  t_.Recorder().RecordFinding("Log", "log: x.log", true, "", "x.log", "C:\\Windows\\", ftBackupFile,
                    mtUsageTracking, "x.log");
-  t_.RecordFinding("Spy", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "extra");
+  t_.Recorder().RecordFinding("Spy", "d", true, "", "a", "C:\\", ftFile, mtQuarnel, "extra");
   EXPECT_EQ(t_.Results.GetResult(0)->Count, " (12 files)");
   EXPECT_EQ(t_.Results.GetResult(1)->Count, "");
   EXPECT_EQ(t_.Results.GetResult(1)->Usage, " log: x.log");
@@ -104,36 +105,36 @@ TEST_F(RecorderTest, ExtraTextBecomesTheCountOfUsageTracksExceptLogs) {
 }
 
 TEST_F(RecorderTest, OtherFindingFormsFillTheirFields) {
-  t_.RecordHostFinding("Hijack", "C:\\Windows\\hosts", "10.0.0.1", "search.example");
+  t_.Recorder().RecordHostFinding("Hijack", "C:\\Windows\\hosts", "10.0.0.1", "search.example");
   const TMyScanResult* host = t_.Results.GetResult(0);
   EXPECT_EQ(host->Usage, "Redirected host");
   EXPECT_EQ(host->FullKey, "Hijacksearch.example");
   EXPECT_EQ(host->FixType, ftHostRedirect);
   EXPECT_TRUE(host->Checked);
 
-  t_.RecordBrowserFinding("Firefox", "default", ftCacheCookie, mtQuarnel, "Tracking cookie",
+  t_.Recorder().RecordBrowserFinding("Firefox", "default", ftCacheCookie, mtQuarnel, "Tracking cookie",
                           "ads.example", "Ads");
   EXPECT_EQ(t_.Results.GetResult(1)->Filename, "Firefox (default): ads.example");
 
   TStringList ini;
   ini.Assign({"Product=IniSpy", "Filename=C:\\win.ini", "Section=windows", "Value=load",
               "Description=Autostart", "Action=DataRemove", "RemoveData=spy.exe"});
-  t_.RecordIniFinding(ini, mtQuarnel, true, ftIniRemove);
+  t_.Recorder().RecordIniFinding(ini, mtQuarnel, true, ftIniRemove);
   const TMyScanResult* r = t_.Results.GetResult(2);
   EXPECT_EQ(r->Key, "windows");
   EXPECT_EQ(r->FullKey, "C:\\win.iniwindowsloadloadDataRemovespy.exe");
   EXPECT_EQ(r->TagString, "spy.exe");
-  EXPECT_EQ(t_.ProblemCount, 3);
+  EXPECT_EQ(t_.Recorder().ProblemCount, 3);
 }
 
 TEST_F(RecorderTest, NoticesBypassFilterCountAndRuleState) {
   bool filtered = false;
   t_.OnProductFilter = [&](TScanThread&, TMyScanResult&, bool&) { filtered = true; };
-  t_.ExcludedProducts.Add("Hint");
-  t_.AddNotice("Hint", "text", srsStatus);
+  t_.Settings.ExcludedProducts.Add("Hint");
+  t_.Recorder().AddNotice("Hint", "text", srsStatus);
   EXPECT_FALSE(filtered);
-  EXPECT_EQ(t_.ProblemCount, 0);
-  EXPECT_FALSE(t_.RuleMatched);
+  EXPECT_EQ(t_.Recorder().ProblemCount, 0);
+  EXPECT_FALSE(t_.Flow.RuleMatched);
   ASSERT_EQ(t_.Results.Count(), 1);
   EXPECT_EQ(t_.Results.GetResult(0)->FixType, ftStatus);
   EXPECT_EQ(shown_, std::vector<std::string>{"Hint"});
@@ -147,7 +148,7 @@ class CheckLogTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("vx_checklog_" + std::to_string(::getpid()));
     fs::create_directories(dir_);
     fs::current_path(dir_);
-    SetCurrentMachine(std::make_shared<testing::TNoticeMachine>());
+    SetCurrentMachine(std::make_shared<testing::TEmptyMachine>());
   }
   void TearDown() override {
     fs::current_path(old_cwd_);
@@ -167,11 +168,11 @@ class CheckLogTest : public ::testing::Test {
   }
   static void Scan(uint8_t options) {
     TScanThread t;
-    t.Options = options;
+    t.Settings.Options = options;
     t.Steps.BuiltInChecks = [](TScanThread& s) {
-      s.RecordFinding("Spy", "Program", true, "", "a.exe", "C:\\", ftFile, mtQuarnel, "");
-      s.RecordRegistryFinding("Reg", "Key", true, TStringList(), "", "\\Software\\Spy\\",
-                              kHkeyCurrentUser, 0, ftRegistryKey, mtQuarnel, "x");
+      s.Recorder().RecordFinding("Spy", "Program", true, "", "a.exe", "C:\\", ftFile, mtQuarnel, "");
+      s.Recorder().RecordRegistryFinding("Reg", "Key", true, TStringList(), "", "\\Software\\Spy\\",
+                              kHkeyCurrentUser, TRegView::rv32, ftRegistryKey, mtQuarnel, "x");
     };
     t.Start();
     t.WaitFor();
@@ -212,11 +213,11 @@ TEST_F(CheckLogTest, OverwriteKeepsOnlyTheLatestScanAndAppendKeepsBoth) {
 TEST_F(CheckLogTest, LogDetailsNamesTheFileByTheScanStart) {
   fs::create_directory("Logs");
   TScanThread t;
-  t.Options = soLogUse | soLogDetails;
+  t.Settings.Options = soLogUse | soLogDetails;
   t.Start();
   t.WaitFor();
   std::string expected = "Checks." + FormatDateTime("yymmdd-hhnn", t.StartTime) + ".log";
-  EXPECT_EQ(t.CheckLogName, expected);
+  EXPECT_EQ(t.CheckLog.FileName, expected);
   EXPECT_TRUE(fs::exists(fs::path("Logs") / expected));
   EXPECT_FALSE(fs::exists("Logs/Checks.log"));
   EXPECT_EQ(FormatDateTime("yymmdd-hhnn", EncodeDateTime(2026, 12, 9, 14, 5, 0)), "261209-1405");

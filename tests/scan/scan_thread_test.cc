@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "base/command_line.h"
-#include "scan/notice_machine.h"
+#include "support/empty_machine.h"
+#include "support/recording_notifier.h"
 
 namespace vx {
 namespace {
 
-using testing::TNoticeMachine;
+using testing::TEmptyMachine;
+using testing::TRecordingNotifier;
 
 // Records every event of a scan as one line, and the thread it ran on.
 struct TEventRecord {
@@ -58,7 +60,7 @@ struct TEventRecord {
 class ScanThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    machine_ = std::make_shared<TNoticeMachine>();
+    machine_ = std::make_shared<TEmptyMachine>();
     SetCurrentMachine(machine_);
   }
   void TearDown() override {
@@ -67,23 +69,25 @@ class ScanThreadTest : public ::testing::Test {
   }
   // Runs the thread the way the front end does: start, then wait while
   // running the handed-over calls.
-  static void Run(TScanThread& t) {
+  void Run(TScanThread& t) {
+    t.Notifier = &notifier_;
     t.Start();
     t.WaitFor();
   }
 
-  std::shared_ptr<TNoticeMachine> machine_;
+  std::shared_ptr<TEmptyMachine> machine_;
+  TRecordingNotifier notifier_;
 };
 
 TEST_F(ScanThreadTest, OneScanFiresItsEventsInOrderOnTheWaitingThread) {
   TScanThread t;
-  t.Options = soDoSpyware;
+  t.Settings.Options = soDoSpyware;
   TEventRecord record;
   record.Wire(t, {"/inc/a.qri", "/inc/b.qri"});
   std::vector<std::string> interpreted;
   t.Steps.BuiltInChecks = [](TScanThread& s) {
     s.AdvanceProgress(10);
-    s.RecordFinding("Spy", "File", true, "", "spy.exe", "C:\\Spy\\", ftFile, mtQuarnel, "");
+    s.Recorder().RecordFinding("Spy", "File", true, "", "spy.exe", "C:\\Spy\\", ftFile, mtQuarnel, "");
   };
   t.Steps.InterpretIncludeFile = [&](TScanThread&, const std::string& file, int category) {
     interpreted.push_back(file + " " + std::to_string(category));
@@ -114,8 +118,8 @@ TEST_F(ScanThreadTest, OneScanFiresItsEventsInOrderOnTheWaitingThread) {
   EXPECT_EQ(record.lines, expected);
   for (std::thread::id id : record.threads) EXPECT_EQ(id, std::this_thread::get_id());
   EXPECT_EQ(interpreted, (std::vector<std::string>{"/inc/a.qri 4", "/inc/b.qri 4"}));
-  EXPECT_EQ(t.ProblemCount, 1);
-  EXPECT_TRUE(t.SpywareFound);
+  EXPECT_EQ(t.Recorder().ProblemCount, 1);
+  EXPECT_TRUE(t.Recorder().SpywareFound);
   EXPECT_GE(t.EndTime, t.StartTime);
   EXPECT_DOUBLE_EQ(t.Results.Duration, t.EndTime - t.StartTime);
   ASSERT_EQ(t.Results.Count(), 2);  // the hint and the finding; no congratulations
@@ -124,7 +128,7 @@ TEST_F(ScanThreadTest, OneScanFiresItsEventsInOrderOnTheWaitingThread) {
 
 TEST_F(ScanThreadTest, AnErrorInTheDetectionPassBecomesANoticeAndTheScanFinishes) {
   TScanThread t;
-  t.Options = soDoSpyware;
+  t.Settings.Options = soDoSpyware;
   TEventRecord record;
   record.Wire(t);
   t.Steps.BuiltInChecks = [](TScanThread& s) {
@@ -151,7 +155,7 @@ TEST_F(ScanThreadTest, AnErrorInTheDetectionPassBecomesANoticeAndTheScanFinishes
                       "finding 1 Congratulations!: No immediate threats were found."),
             record.lines.end());
   EXPECT_EQ(record.lines.back(), "summary 0 0");
-  EXPECT_TRUE(machine_->event_log.empty());
+  EXPECT_TRUE(notifier_.event_log.empty());
 }
 
 TEST_F(ScanThreadTest, AFailingIncludeFileShowsAWarningAndTheNextFileStillRuns) {
@@ -164,7 +168,7 @@ TEST_F(ScanThreadTest, AFailingIncludeFileShowsAWarningAndTheNextFileStillRuns) 
   };
   Run(t);
 
-  std::vector<TNoticeMachine::Notice> boxes = machine_->ScanWarnings();
+  std::vector<TRecordingNotifier::Notice> boxes = notifier_.ScanWarnings();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "/inc/bad.qri (broken line)");
   EXPECT_EQ(boxes[0].thread, std::this_thread::get_id());
@@ -179,7 +183,7 @@ TEST_F(ScanThreadTest, AFailingIncludeFileShowsAWarningAndTheNextFileStillRuns) 
 
 TEST_F(ScanThreadTest, SilentAndTaskbarhideSuppressWarningBoxes) {
   for (const char* sw : {"/silent", "-TaskbarHide"}) {
-    machine_->warnings.clear();
+    notifier_.warnings.clear();
     SetProcessCommandLine(TCommandLine({sw}));
     TScanThread t;
     TEventRecord record;
@@ -188,7 +192,7 @@ TEST_F(ScanThreadTest, SilentAndTaskbarhideSuppressWarningBoxes) {
       throw std::runtime_error("broken");
     };
     Run(t);
-    EXPECT_TRUE(machine_->ScanWarnings().empty()) << sw;
+    EXPECT_TRUE(notifier_.ScanWarnings().empty()) << sw;
   }
 }
 
@@ -199,9 +203,9 @@ TEST_F(ScanThreadTest, AnErrorThatEscapesTheSequenceGoesToTheEventLogWithoutSumm
   t.Steps.ServiceCheck = [](TScanThread&) { throw std::runtime_error("service list damaged"); };
   Run(t);
 
-  ASSERT_EQ(machine_->event_log.size(), 1u);
-  EXPECT_EQ(machine_->event_log[0].caption, "Quarnel");
-  EXPECT_EQ(machine_->event_log[0].text,
+  ASSERT_EQ(notifier_.event_log.size(), 1u);
+  EXPECT_EQ(notifier_.event_log[0].caption, "Quarnel");
+  EXPECT_EQ(notifier_.event_log[0].text,
             "Version: 1.6.0 \r\nBuild: 20080604\r\nException: service list damaged");
   for (const std::string& line : record.lines) EXPECT_NE(line.rfind("summary", 0), 0u);
   EXPECT_EQ(t.EndTime, 0);
@@ -210,7 +214,7 @@ TEST_F(ScanThreadTest, AnErrorThatEscapesTheSequenceGoesToTheEventLogWithoutSumm
 TEST_F(ScanThreadTest, UsageTrackFilesRunOnlyWithDoTracks) {
   for (bool tracks : {false, true}) {
     TScanThread t;
-    t.Options = soDoSpyware | (tracks ? soDoTracks : 0);
+    t.Settings.Options = soDoSpyware | (tracks ? soDoTracks : 0);
     TEventRecord record;
     record.Wire(t, {}, {"/inc/t.uti"});
     std::vector<int> categories;
@@ -240,7 +244,7 @@ TEST_F(ScanThreadTest, UsageTrackFilesRunOnlyWithDoTracks) {
 
 TEST_F(ScanThreadTest, HandlerFailuresOfDisplayEventsDoNotDisturbTheScan) {
   TScanThread t;
-  t.Options = soDoSpyware;
+  t.Settings.Options = soDoSpyware;
   bool summary = false;
   t.OnFinding = [](TScanThread&, TMyScanResult&) { throw std::runtime_error("display"); };
   t.OnStateChange = [](TScanThread&, int) { throw std::runtime_error("display"); };
@@ -248,14 +252,14 @@ TEST_F(ScanThreadTest, HandlerFailuresOfDisplayEventsDoNotDisturbTheScan) {
   t.OnSummary = [&](TScanThread&, bool, bool) { summary = true; };
   t.Steps.BuiltInChecks = [](TScanThread& s) {
     s.AdvanceProgress(10);
-    s.RecordFinding("Spy", "d", true, "", "f", "p", ftFile, mtQuarnel, "");
+    s.Recorder().RecordFinding("Spy", "d", true, "", "f", "p", ftFile, mtQuarnel, "");
   };
   Run(t);
   EXPECT_TRUE(summary);
-  EXPECT_EQ(t.ProblemCount, 1);
+  EXPECT_EQ(t.Recorder().ProblemCount, 1);
 }
 
-class TShortcutMachine : public TNoticeMachine {
+class TShortcutMachine : public TEmptyMachine {
  public:
   std::thread::id reader;
   bool ReadShortcut(std::string_view path, TShortcutInfo* info) override {

@@ -447,18 +447,6 @@ std::string TOfflineMachine::UserName() { return ChosenUserName(); }
 
 std::string TOfflineMachine::UserSid() { return ChosenUserSid(); }
 
-void TOfflineMachine::WarningBox(std::string_view text, std::string_view caption) {
-  std::fflush(stdout);  // the box belongs after the console lines written so far
-  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-               static_cast<int>(text.size()), text.data());
-}
-
-void TOfflineMachine::EventLogError(std::string_view source, std::string_view text) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(source.size()), source.data(),
-               static_cast<int>(text.size()), text.data());
-}
-
 // ---- Description
 
 std::string TOfflineMachine::Describe() {

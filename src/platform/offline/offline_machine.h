@@ -99,8 +99,6 @@ class TOfflineMachine : public TMachine {
   std::string UserName() override;
   std::string UserSid() override;
 
-  void WarningBox(std::string_view text, std::string_view caption) override;
-  void EventLogError(std::string_view source, std::string_view text) override;
 
   // The host path a target path resolves to (empty when it does not
   // resolve inside a volume); for tools and tests.

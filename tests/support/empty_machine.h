@@ -1,35 +1,17 @@
-// A machine with nothing on it that records the notices it is asked to show:
-// enough for the parts of a scan that only talk to the user.
-#ifndef VX_TESTS_SCAN_NOTICE_MACHINE_H_
-#define VX_TESTS_SCAN_NOTICE_MACHINE_H_
+// A machine with nothing on it: enough for the parts of a scan that only talk
+// to the user, and a base for doubles that offer one thing.
+#ifndef VX_TESTS_SUPPORT_EMPTY_MACHINE_H_
+#define VX_TESTS_SUPPORT_EMPTY_MACHINE_H_
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/machine.h"
 
 namespace vx::testing {
 
-class TNoticeMachine : public TMachine {
+class TEmptyMachine : public TMachine {
  public:
-  struct Notice {
-    std::string text;
-    std::string caption;
-    std::thread::id thread;
-  };
-  std::vector<Notice> warnings;
-  std::vector<Notice> event_log;
-
-  // The scan thread's own warning boxes (not the library loader's).
-  std::vector<Notice> ScanWarnings() const {
-    std::vector<Notice> boxes;
-    for (const Notice& n : warnings) {
-      if (n.caption == "Quarnel") boxes.push_back(n);
-    }
-    return boxes;
-  }
-
   std::unique_ptr<TRegKey> OpenKey(uint32_t, std::string_view, TRegView) override { return nullptr; }
   std::unique_ptr<TRegKey> CreateKey(uint32_t, std::string_view, TRegView) override { return nullptr; }
   bool DeleteKey(uint32_t, std::string_view, TRegView) override { return false; }
@@ -56,14 +38,8 @@ class TNoticeMachine : public TMachine {
   bool IsWow64() override { return false; }
   std::string UserName() override { return "Alice"; }
   std::string UserSid() override { return ""; }
-  void WarningBox(std::string_view text, std::string_view caption) override {
-    warnings.push_back({std::string(text), std::string(caption), std::this_thread::get_id()});
-  }
-  void EventLogError(std::string_view source, std::string_view text) override {
-    event_log.push_back({std::string(text), std::string(source), std::this_thread::get_id()});
-  }
 };
 
 }  // namespace vx::testing
 
-#endif  // VX_TESTS_SCAN_NOTICE_MACHINE_H_
+#endif  // VX_TESTS_SUPPORT_EMPTY_MACHINE_H_

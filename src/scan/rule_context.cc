@@ -1,0 +1,34 @@
+#include "scan/rule_context.h"
+
+#include <stdexcept>
+
+#include "base/log_sink.h"
+#include "extlib/kit_library.h"
+#include "rules/host_file.h"
+
+namespace vx {
+
+std::string TRuleFlow::SourceName() const {
+  std::string name = HostFileName(CurrentIncludeFile);
+  size_t dot = name.find('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void TCheckLog::Write(std::string_view text, bool overwrite) const {
+  WriteCheckLog(FileName, text, overwrite, Enabled);
+}
+
+TMachine& TRuleContext::Machine() const {
+  if (!machine_) throw std::logic_error("the scan has no machine to examine");
+  return *machine_;
+}
+
+std::string TRuleContext::SolvePath(std::string_view text) const { return KitSolveEnv(text); }
+
+TStringList TRuleContext::SolvePathAll(std::string_view text) const {
+  TStringList all;
+  all.SetText(KitSolveEnvMulti(text));
+  return all;
+}
+
+}  // namespace vx

@@ -7,6 +7,7 @@
 #include "rules/host_file.h"
 #include "rules/include_codec.h"
 #include "rules/include_format.h"
+#include "rules/include_lines.h"
 
 namespace vx {
 
@@ -64,34 +65,11 @@ void TIncludeFile::ReadLines(const std::string& file_name, TStringList* target) 
   short_products_.Clear();
   products_valid_ = false;
   line_count_ = 0;
-  std::string bytes;
-  THostRead r = ReadHostFile(file_name, &bytes);
-  if (r == THostRead::hrMissing) return;
-  if (r == THostRead::hrFailed) throw EVxError("Cannot read " + file_name);
+  TIncludeLines lines;
+  if (!lines.Open(file_name)) return;
   target->Clear();
-  if (IsContainer(bytes)) {
-    // A container's lines are used as they come out, without line decoding.
-    std::string text;
-    if (UnpackContainer(bytes, &text)) target->SetText(text);
-  } else {
-    TStringList lines;
-    lines.SetText(bytes);
-    bytes.clear();
-    std::string decoded;
-    for (int i = 0; i < lines.Count(); ++i) {
-      const std::string& line = lines[i];
-      if (!line.starts_with(fmt::kScrambledMarker) && !line.starts_with(fmt::kEncryptedMarker)) {
-        continue;  // most lines are plain and stay as they are
-      }
-      if (!DecodeIncludeLine(line, &decoded)) {
-        throw EVxError(file_name + ": line " + IntToStr(i + 1) +
-                                 " is not valid Base64");
-      }
-      lines.SetString(i, std::move(decoded));
-      decoded = std::string();
-    }
-    *target = std::move(lines);
-  }
+  std::string_view line;
+  while (lines.Next(&line)) target->Add(std::string(line));
   line_count_ = target->Count();
 }
 
@@ -109,16 +87,16 @@ int TIncludeFile::ReadHeader(const std::string& file_name, TStringList* pairs) {
 }
 
 void TIncludeFile::CollectProducts() {
-  TStringList lines;
-  std::string name = file_name_;
-  ReadLines(name, &lines);
-  for (int i = 0; i < lines.Count(); ++i) {
-    const std::string& line = lines[i];
+  products_.Clear();
+  short_products_.Clear();
+  TIncludeLines lines;
+  lines.Open(file_name_);
+  std::string_view line;
+  while (lines.Next(&line)) {
     if (!line.starts_with(fmt::kProductPrefix)) continue;
-    std::string entry = line.substr(fmt::kProductPrefix.size());
-    size_t bar = entry.find(fmt::kProductInfoSeparator);
-    short_products_.Add(bar == std::string::npos ? entry : entry.substr(0, bar));
-    products_.Add(std::move(entry));
+    std::string_view entry = line.substr(fmt::kProductPrefix.size());
+    short_products_.Add(std::string(entry.substr(0, entry.find(fmt::kProductInfoSeparator))));
+    products_.Add(std::string(entry));
   }
   products_valid_ = true;
 }

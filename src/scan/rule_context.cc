@@ -14,6 +14,12 @@ std::string TRuleFlow::SourceName() const {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+TStringList& TScanLists::DeferredLines(std::string_view type) {
+  auto it = deferred_.find(type);
+  if (it == deferred_.end()) it = deferred_.emplace(std::string(type), TStringList()).first;
+  return it->second;
+}
+
 void TCheckLog::Write(std::string_view text, bool overwrite) const {
   WriteCheckLog(FileName, text, overwrite, Enabled);
 }

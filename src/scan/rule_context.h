@@ -13,6 +13,8 @@
 #define VX_SCAN_RULE_CONTEXT_H_
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -68,6 +70,9 @@ struct TRuleFlow {
   TStringList SavedMatches;
   // MainType of the pass in progress: mtQuarnel or mtUsageTracking.
   uint8_t CurrentCategory = mtQuarnel;
+  // The text last given to SetStatus with kind 3: the product announced
+  // last, named by the error notices.
+  std::string StatusProduct;
 
   // CurrentIncludeFile without folder and without the text from its first ".".
   std::string SourceName() const;
@@ -84,6 +89,12 @@ struct TScanLists {
   TStringList UsageTrackWork;
   // The COM rules' shared work list.
   TStringList ClsidCache;
+  // Rule lines kept for after the rule files of the detection pass, per
+  // rule type, each as "product",parameters in comma text.
+  TStringList& DeferredLines(std::string_view type);
+
+ private:
+  std::map<std::string, TStringList, std::less<>> deferred_;  // stable references
 };
 
 // The scan's check log: one file name chosen when the scan starts, written
@@ -165,14 +176,21 @@ struct TRuleLine {
 
 using TRuleHandler = void (*)(TRuleContext& context, TRuleLine& line);
 
+// When the rule interpreter hands a line to its handler.
+enum class TRuleTiming : uint8_t {
+  rtNow,            // at once; the line advances the progress
+  rtNowNoProgress,  // at once, but its work is done later: no progress now
+  // Kept in TScanLists::DeferredLines (no progress) for the family's own step
+  // after the rule files; detection files only.
+  rtAfterFiles,
+};
+
 // One row of the dispatch table. Each family file under detect/ exports the
 // rows of the rule types it handles; the rule interpreter merges them.
 struct TRuleHandlerRow {
   std::string_view Type;
   TRuleHandler Handler;
-  // Deferred rule lines are only collected while the file runs and do not
-  // advance the progress.
-  bool Deferred = false;
+  TRuleTiming Timing = TRuleTiming::rtNow;
 };
 
 using TRuleHandlerRows = std::span<const TRuleHandlerRow>;

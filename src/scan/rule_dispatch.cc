@@ -5,6 +5,7 @@
 #include <string>
 
 #include "rules/rule_types.h"
+#include "scan/noop_rule.h"
 
 namespace vx {
 
@@ -14,7 +15,7 @@ bool TypeLess(const TRuleHandlerRow& a, const TRuleHandlerRow& b) { return a.Typ
 
 // Built on first use, read-only afterwards.
 const std::vector<TRuleHandlerRow>& AllHandlers() {
-  static const std::vector<TRuleHandlerRow> table = MergeRuleHandlers({});
+  static const std::vector<TRuleHandlerRow> table = MergeRuleHandlers({NoOpRuleRows()});
   return table;
 }
 

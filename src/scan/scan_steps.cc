@@ -1,9 +1,18 @@
 #include "scan/scan_steps.h"
 
+#include "scan/rule_interpreter.h"
+
 namespace vx {
 
-// No rule family is built in yet: the thread runs its fixed sequence with
-// every family step empty.
-TScanSteps DefaultScanSteps() { return TScanSteps(); }
+// The rule interpreter runs every include file; the rule families plug into
+// it through the dispatch table. The steps of families that have not landed
+// yet stay empty.
+TScanSteps DefaultScanSteps() {
+  TScanSteps steps;
+  steps.InterpretIncludeFile = [](TScanThread& thread, const std::string& file, int category) {
+    return thread.Interpreter().RunIncludeFile(file, static_cast<uint8_t>(category));
+  };
+  return steps;
+}
 
 }  // namespace vx

@@ -53,7 +53,8 @@ void RunDisplayHandler(const std::function<void()>& call) {
 // the class, which are constructed first.
 TScanThread::TScanThread()
     : recorder_(Results, Settings, Flow, CheckLog, *this),
-      context_(Settings, Flow, Lists, recorder_, CheckLog, *this) {}
+      context_(Settings, Flow, Lists, recorder_, CheckLog, *this),
+      interpreter_(context_) {}
 
 TScanThread::~TScanThread() {
   // The worker uses the fields below; it must be gone before they are.
@@ -78,7 +79,7 @@ void TScanThread::ShowFinding(TMyScanResult& result) {
 }
 
 void TScanThread::SetStatus(int kind, const std::string& text) {
-  if (kind == 3) StatusProduct = text;
+  if (kind == 3) Flow.StatusProduct = text;
   if (!OnStatus) return;
   Synchronize([&] { OnStatus(*this, kind, text); });
 }
@@ -231,7 +232,7 @@ void TScanThread::RunCheck() {
     RunDetectionPass();
   } catch (...) {
     ShowErrorNotice(GetMessageText(msgScanSearchException),
-                    StatusProduct + " (" + ErrorText(std::current_exception()) + ")");
+                    Flow.StatusProduct + " (" + ErrorText(std::current_exception()) + ")");
   }
 
   if (Settings.HasOption(soDoTracks)) {
@@ -247,7 +248,7 @@ void TScanThread::RunCheck() {
       }
     } catch (...) {
       ShowErrorNotice(GetMessageText(msgScanSearchException),
-                      StatusProduct + " (" + ErrorText(std::current_exception()) + ")");
+                      Flow.StatusProduct + " (" + ErrorText(std::current_exception()) + ")");
     }
   }
 
@@ -260,6 +261,7 @@ void TScanThread::RunCheck() {
                         srsDone);
   }
 
+  interpreter_.ReportTypesNotScanned();
   CheckLog.Write("##### check finished #####");
   EndTime = Now();
   Results.Duration = EndTime - StartTime;

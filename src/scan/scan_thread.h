@@ -22,6 +22,7 @@
 #include "scan/finding_recorder.h"
 #include "scan/notifier.h"
 #include "scan/rule_context.h"
+#include "scan/rule_interpreter.h"
 #include "scan/thread.h"
 
 namespace vx {
@@ -105,11 +106,10 @@ class TScanThread : public TThread, private TScanServices, private TFindingSink 
   int32_t ProgressPosition = 0;
   uint8_t State = 0;
   uint8_t ErrorNoticeKind = 0;
-  // The text last given to SetStatus with kind 3: the product announced last.
-  std::string StatusProduct;
   std::string WarningBoxText;
 
   TFindingRecorder& Recorder() { return recorder_; }
+  TRuleInterpreter& Interpreter() { return interpreter_; }
   // What the rule families see of this scan.
   TRuleContext& Context() { return context_; }
 
@@ -140,6 +140,7 @@ class TScanThread : public TThread, private TScanServices, private TFindingSink 
 
   TFindingRecorder recorder_;
   TRuleContext context_;
+  TRuleInterpreter interpreter_;
 };
 
 }  // namespace vx

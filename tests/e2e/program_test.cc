@@ -140,6 +140,7 @@ TEST(ProgramTest, TheDemoImageScan) {
   EXPECT_EQ(MaskDurations(Body(result)),
             MaskDurations("o image: demo-image\n" + kDemoUserLine + "o Unknown.\n" +
                 Padded("\ro Hint of the Day") + "o Scanning spyware...\n" +
+                Padded("\ro demo.qri took 00:00:00") +
                 Padded("\ro Quarnel took 00:00:00") + "o Scanning usage tracks...\n" +
                 Padded("\ro Usage Tracking took 00:00:00") + Padded("\ro Congratulations!") +
                 Padded("\ro Congratulations!") + "o Scan finished.\n" +

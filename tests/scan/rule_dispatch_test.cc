@@ -15,14 +15,14 @@ constexpr std::array kRegistryRows = std::to_array<TRuleHandlerRow>({
     {"RegyKey", Handle},
 });
 constexpr std::array kComRows = std::to_array<TRuleHandlerRow>({
-    {"CLSID", Handle, true},
+    {"CLSID", Handle, TRuleTiming::rtAfterFiles},
 });
 
 TEST(RuleDispatchTest, FamiliesMergeIntoOneSortedTable) {
   std::vector<TRuleHandlerRow> rows = MergeRuleHandlers({kRegistryRows, kComRows});
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].Type, "CLSID");
-  EXPECT_TRUE(rows[0].Deferred);
+  EXPECT_EQ(rows[0].Timing, TRuleTiming::rtAfterFiles);
   EXPECT_EQ(rows[1].Type, "RegyKey");
   EXPECT_EQ(rows[2].Type, "RegyValue");
 }

@@ -140,7 +140,7 @@ TEST_F(ScanThreadTest, AnErrorInTheDetectionPassBecomesANoticeAndTheScanFinishes
   Run(t);
 
   EXPECT_FALSE(download_scan_ran);
-  EXPECT_EQ(t.StatusProduct, "Evil Product");
+  EXPECT_EQ(t.Flow.StatusProduct, "Evil Product");
   bool notice_seen = false;
   for (int i = 0; i < t.Results.Count(); ++i) {
     const TMyScanResult* r = t.Results.GetResult(i);

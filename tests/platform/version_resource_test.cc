@@ -7,12 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "support/fixture_image.h"
 #include "support/small_executable.h"
 
 namespace vx {
 namespace {
 
 using testing::BuildSmallExecutable;
+using testing::TFixtureImage;
 using testing::TSmallExecutable;
 using testing::TSmallExecutableSpec;
 
@@ -159,6 +161,21 @@ TEST(VersionResourceTest, DamagedExecutablesNeitherCrashNorReadOutside) {
       EXPECT_EQ(info.company_name, c.company);
     }
   }
+}
+
+// Rules look at the versions of files on the scanned machine.
+TEST(VersionResourceTest, TargetFilesAreReadThroughTheMachine) {
+  TFixtureImage image;
+  image.WriteFile("C:\\Program Files\\Tool\\tool.exe", BuildSmallExecutable(ToolSpec()).bytes);
+  image.WriteFile("C:\\Program Files\\Tool\\readme.txt", "no executable");
+  auto machine = image.Open();
+  TFileVersionInfo info;
+  ASSERT_TRUE(machine->GetFileVersion("c:\\program files\\TOOL\\Tool.exe", &info));
+  EXPECT_EQ(VersionNumberText(info.file_version), "2.1.3.4");
+  EXPECT_EQ(info.product_name, "Tool Suite");
+  EXPECT_FALSE(machine->GetFileVersion("C:\\Program Files\\Tool\\readme.txt", &info));
+  EXPECT_FALSE(machine->GetFileVersion("C:\\Program Files\\Tool\\missing.exe", &info));
+  EXPECT_FALSE(machine->GetFileVersion("C:\\Program Files\\Tool", &info));  // a folder
 }
 
 }  // namespace

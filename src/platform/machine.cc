@@ -22,6 +22,14 @@ bool TMachine::DirectoryExists(std::string_view path) {
   return GetFileInfo(path, &info) && info.is_directory;
 }
 
+bool TMachine::GetFileVersion(std::string_view path, TFileVersionInfo* info) {
+  std::unique_ptr<TFileReader> reader = OpenFile(path);
+  if (!reader || reader->Size() > kMaxVersionFileBytes) return false;
+  std::string bytes;
+  if (!reader->ReadAt(0, static_cast<size_t>(reader->Size()), &bytes)) return false;
+  return ParseVersionResource(bytes, info);
+}
+
 TMachine& CurrentMachine() {
   if (!MachineSlot()) throw std::logic_error("no machine to scan has been set");
   return *MachineSlot();

@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/version_resource.h"
+
 namespace vx {
 
 // Registry root handles as Windows numbers them.
@@ -181,6 +183,13 @@ class TMachine {
   virtual bool CreateDirectory(std::string_view path) = 0;
   virtual bool MoveFile(std::string_view from, std::string_view to) = 0;
   virtual bool DeleteFile(std::string_view path) = 0;
+
+  // The version resource of an executable (the four numbers and the string
+  // fields). False when the file is missing or unreadable, larger than
+  // kMaxVersionFileBytes, or has no version resource: a file without one is
+  // an answer, and the caller cannot do better for the others. The default
+  // reads the file through OpenFile and parses its bytes.
+  virtual bool GetFileVersion(std::string_view path, TFileVersionInfo* info);
 
   // ---- Shell
   // The folder of a CSIDL for the current user; empty when unknown.

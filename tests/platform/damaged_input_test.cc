@@ -15,6 +15,7 @@
 #include <random>
 
 #include "platform/offline/hive_file.h"
+#include "platform/offline/hive_format.h"
 #include "platform/offline/offline_machine.h"
 #include "platform/offline/reg_text.h"
 #include "base/codepage.h"
@@ -50,8 +51,8 @@ uint32_t Get32(const std::string& b, size_t at) {
 void Put32(std::string* b, size_t at, uint32_t v) { std::memcpy(b->data() + at, &v, 4); }
 void FixChecksum(std::string* b) {
   uint32_t sum = 0;
-  for (size_t at = 0; at < 0x1FC; at += 4) sum ^= Get32(*b, at);
-  Put32(b, 0x1FC, sum);
+  ASSERT_TRUE(regf::BaseBlockChecksum(*b, &sum));
+  Put32(b, regf::kChecksum, sum);
 }
 
 // A SYSTEM hive with two control sets of services, made by the hive tool.
@@ -72,16 +73,13 @@ std::string GoodSystemHive(const std::string& dir) {
   return ReadAll(hive);
 }
 
-// Cell offsets in a hive count from the first bin.
-constexpr size_t kBins = 0x1000;
-
 TEST(DamagedInputTest, EachDamagedHiveGivesOneMessageNamingTheFile) {
   TFixtureImage image;
   const std::string good = GoodSystemHive(image.ScratchDir());
   ASSERT_GT(good.size(), 0x3000u);
-  const size_t root = kBins + Get32(good, 0x24);
-  ASSERT_EQ(good.compare(root + 4, 2, "nk"), 0);
-  const size_t list = kBins + Get32(good, root + 0x20);
+  const size_t root = regf::kFirstBin + Get32(good, regf::kRootCell);
+  ASSERT_EQ(good.compare(root + regf::kCellType, 2, regf::kKeyType), 0);
+  const size_t list = regf::kFirstBin + Get32(good, root + regf::kKeySubkeyList);
 
   struct TCase {
     const char* name;
@@ -92,30 +90,35 @@ TEST(DamagedInputTest, EachDamagedHiveGivesOneMessageNamingTheFile) {
       {"empty", [](std::string* b) { b->clear(); }, "not a registry hive (no \"regf\" signature)"},
       {"text", [](std::string* b) { *b = "hello, world"; }, "not a registry hive"},
       {"cut in the header", [](std::string* b) { b->resize(100); }, "truncated registry hive: 100 bytes"},
-      {"cut after the header", [](std::string* b) { b->resize(0x1010); }, "truncated registry hive"},
+      {"cut after the header", [](std::string* b) { b->resize(regf::kFirstBin + 0x10); }, "truncated registry hive"},
       {"cut by one byte", [](std::string* b) { b->pop_back(); }, "truncated registry hive: the header gives"},
       {"header checksum", [](std::string* b) { (*b)[0x30] ^= 0x55; }, "the header checksum is wrong"},
-      {"no first bin", [](std::string* b) { (*b)[kBins] = 'x'; }, "no \"hbin\" block after the header"},
-      {"root far away", [](std::string* b) { Put32(b, 0x24, 0x7FFFFFF0); FixChecksum(b); },
+      {"no first bin", [](std::string* b) { (*b)[regf::kFirstBin] = 'x'; }, "no \"hbin\" block after the header"},
+      {"root far away", [](std::string* b) { Put32(b, regf::kRootCell, 0x7FFFFFF0); FixChecksum(b); },
        "the root key lies outside the file"},
-      {"absurd bins size", [](std::string* b) { Put32(b, 0x28, 0xFFFFF000); FixChecksum(b); },
+      {"absurd bins size", [](std::string* b) { Put32(b, regf::kHiveBinsSize, 0xFFFFF000); FixChecksum(b); },
        "truncated registry hive: the header gives 4294967296 bytes"},
-      {"absurd bin size", [](std::string* b) { Put32(b, kBins + 8, 0x7FFFF000); }, "a bin or cell is malformed"},
+      {"absurd bin size", [](std::string* b) { Put32(b, regf::kFirstBin + regf::kBinSize, 0x7FFFF000); },
+       "a bin or cell is malformed"},
       {"huge cell", [&](std::string* b) { Put32(b, root, 0x80000008u); }, "a bin or cell is malformed"},
-      {"unknown version", [](std::string* b) { Put32(b, 0x14, 2); FixChecksum(b); },
+      {"unknown version", [](std::string* b) { Put32(b, regf::kMajorVersion, 2); FixChecksum(b); },
        "unsupported registry hive version 2.3"},
       // These open; what they break shows when the keys are read.
-      {"not closed cleanly", [](std::string* b) { Put32(b, 4, 7); FixChecksum(b); }, "!not closed cleanly"},
-      {"absurd subkey count", [&](std::string* b) { Put32(b, root + 0x18, 0xFFFFFFFF); }, ""},
-      {"absurd value count", [&](std::string* b) { Put32(b, root + 0x28, 0xFFFFFFFF); }, ""},
-      {"subkey list far away", [&](std::string* b) { Put32(b, root + 0x20, 0x7FFFFFF0); }, ""},
+      {"not closed cleanly", [](std::string* b) { Put32(b, regf::kPrimarySequence, 7); FixChecksum(b); }, "!not closed cleanly"},
+      {"absurd subkey count", [&](std::string* b) { Put32(b, root + regf::kKeySubkeyCount, 0xFFFFFFFF); }, ""},
+      {"absurd value count", [&](std::string* b) { Put32(b, root + regf::kKeyValueCount, 0xFFFFFFFF); }, ""},
+      {"subkey list far away", [&](std::string* b) { Put32(b, root + regf::kKeySubkeyList, 0x7FFFFFF0); }, ""},
       {"subkeys loop to the root",
        [&](std::string* b) {
-         for (size_t k = 0; k < (Get32(*b, list + 4) >> 16); ++k) Put32(b, list + 8 + 8 * k, static_cast<uint32_t>(root - kBins));
+         const size_t count = Get32(*b, list + regf::kCellType) >> 16;  // the two letters, then the count
+         for (size_t k = 0; k < count; ++k) {
+           Put32(b, list + regf::kListEntries + regf::kLeafEntryBytes * k, static_cast<uint32_t>(root - regf::kFirstBin));
+         }
        },
        ""},
   };
-  ASSERT_TRUE(good.compare(list + 4, 2, "lh") == 0 || good.compare(list + 4, 2, "lf") == 0);
+  ASSERT_TRUE(good.compare(list + regf::kCellType, 2, regf::kHashLeafType) == 0 ||
+              good.compare(list + regf::kCellType, 2, regf::kFastLeafType) == 0);
 
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -192,7 +195,7 @@ TEST(DamagedInputTest, RandomDamageNeverBringsTheToolDown) {
       bytes.resize(rng() % bytes.size());
     } else {
       for (int k = 0; k < 1 + round % 6; ++k) {
-        size_t at = (round % 4 == 1 ? 0 : kBins) + rng() % (bytes.size() - kBins);
+        size_t at = (round % 4 == 1 ? 0 : regf::kFirstBin) + rng() % (bytes.size() - regf::kFirstBin);
         bytes[at] = static_cast<char>(rng());
       }
       if (round % 4 == 1) FixChecksum(&bytes);  // so that the damage in the header is read

@@ -9,6 +9,7 @@
 #include <random>
 #include <set>
 
+#include "platform/offline/hive_format.h"
 #include "platform/offline/hive_writer.h"
 #include "platform/offline/mem_key.h"
 #include "support/fixture_image.h"
@@ -174,7 +175,7 @@ TEST(HiveFileTest, DamagedHivesNeverBringTheReaderDown) {
   ASSERT_NE(many, 0u);
   hive.reset();
   std::string claims = good;
-  for (int k = 0; k < 4; ++k) claims[many + 0x18 + k] = "\xA0\x86\x01\x00"[k];  // 100,000 subkeys
+  for (int k = 0; k < 4; ++k) claims[many + regf::kKeySubkeyCount + k] = "\xA0\x86\x01\x00"[k];  // 100,000 subkeys
   {
     std::ofstream out(bad_file, std::ios::binary | std::ios::trunc);
     out.write(claims.data(), static_cast<std::streamsize>(claims.size()));
@@ -210,7 +211,7 @@ TEST(HiveFileTest, RefusesFilesThatAreNoHive) {
   EXPECT_FALSE(THive::Open(file, &error));
   EXPECT_EQ(error.rfind("not a registry hive", 0), 0u);
   std::string empty = EmptyHiveBytes();
-  empty[0x1FC] ^= 1;  // a wrong checksum
+  empty[regf::kChecksum] ^= 1;  // a wrong checksum
   std::ofstream(file, std::ios::binary | std::ios::trunc).write(empty.data(), static_cast<std::streamsize>(empty.size()));
   EXPECT_FALSE(THive::Open(file, &error));
 }

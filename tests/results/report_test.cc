@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/small_executable.h"
 #include "support/temp_dir.h"
 #include "platform/machine.h"
 #include "results/file_version.h"
@@ -11,6 +12,9 @@
 namespace vx {
 namespace {
 
+using testing::BuildSmallExecutable;
+using testing::TSmallExecutable;
+using testing::TSmallExecutableSpec;
 using testing::TTempDir;
 
 class ReportTest : public ::testing::Test {
@@ -154,54 +158,20 @@ TEST_F(ReportTest, HtmlRowsAlternateTheirClass) {
   EXPECT_EQ(lines.back(), "</html>");
 }
 
-// A minimal 32-bit Windows executable holding only a version resource.
-std::string SmallExecutable(uint32_t version_ms, uint32_t version_ls) {
-  std::string b(0x300, '\0');
-  auto u16 = [&](size_t o, uint16_t v) { b[o] = char(v & 0xFF); b[o + 1] = char(v >> 8); };
-  auto u32 = [&](size_t o, uint32_t v) { u16(o, uint16_t(v & 0xFFFF)); u16(o + 2, uint16_t(v >> 16)); };
-  u16(0, 0x5A4D);
-  u32(0x3C, 0x40);
-  u32(0x40, 0x00004550);
-  u16(0x44, 0x14C);
-  u16(0x46, 1);       // one section
-  u16(0x54, 0xE0);    // optional header size
-  size_t optional = 0x58;
-  u16(optional, 0x10B);
-  u32(optional + 96 + 16, 0x1000);  // resource table RVA
-  u32(optional + 96 + 20, 0x100);
-  size_t section = optional + 0xE0;
-  u32(section + 8, 0x200);
-  u32(section + 12, 0x1000);
-  u32(section + 16, 0x100);
-  u32(section + 20, 0x200);
-  size_t root = 0x200;
-  u16(root + 14, 1);
-  u32(root + 16, 16);
-  u32(root + 20, 0x80000018);
-  u16(root + 0x18 + 14, 1);
-  u32(root + 0x18 + 16, 1);
-  u32(root + 0x18 + 20, 0x80000030);
-  u16(root + 0x30 + 14, 1);
-  u32(root + 0x30 + 16, 0x409);
-  u32(root + 0x30 + 20, 0x48);
-  u32(root + 0x48, 0x1058);
-  u32(root + 0x48 + 4, 0x5C);
-  size_t fixed = root + 0x58 + 40;
-  u32(fixed, 0xFEEF04BD);
-  u32(fixed + 8, version_ms);
-  u32(fixed + 12, version_ls);
-  return b;
-}
-
+// The reports name the versions of the program's own files, read from the host.
 TEST(FileVersionTest, VersionResourcesAreReadAndAnythingElseHasNone) {
   TTempDir dir;
-  dir.Write("tool.exe", SmallExecutable(0x00010006, 0x0000001B));
+  TSmallExecutableSpec spec;
+  spec.file_version_ms = 0x00010006;
+  spec.file_version_ls = 0x0000001B;
+  const TSmallExecutable tool = BuildSmallExecutable(spec);
+  dir.Write("tool.exe", tool.bytes);
   EXPECT_EQ(GetVersionString(dir.Path("tool.exe")), "1.6.0.27");
-  std::string broken = SmallExecutable(0x00010006, 0x0000001B);
-  broken[0x200 + 20] = 0x7F;  // the type entry points to data, not to a directory
+  std::string broken = tool.bytes;
+  broken[tool.type_entry + 7] = 0;  // the type entry points to data, not to a directory
   dir.Write("broken.exe", broken);
   EXPECT_EQ(GetVersionString(dir.Path("broken.exe")), "");
-  dir.Write("cut.exe", SmallExecutable(1, 1).substr(0, 0x250));
+  dir.Write("cut.exe", tool.bytes.substr(0, tool.data_entry + 8));
   EXPECT_EQ(GetVersionString(dir.Path("cut.exe")), "");
   dir.Write("elf.dll", "\x7f" "ELF and more bytes than sixty-four so that the header is read...");
   EXPECT_EQ(GetVersionString(dir.Path("elf.dll")), "");

@@ -11,7 +11,9 @@
 #include <cstring>
 
 #include "base/ansi_text.h"
+#include "base/byte_reader.h"
 #include "base/codepage.h"
+#include "platform/offline/hive_format.h"
 #include "platform/offline/mem_key.h"
 #include "platform/offline/reg_text.h"
 
@@ -48,18 +50,9 @@ bool EntryBefore(const TEntryType& entry, uint64_t prefix, const std::string& fo
 
 namespace {
 
-uint32_t HeaderLe32(const std::string& b, size_t at) {
-  return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
-         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
-
-constexpr uint64_t kBaseBlock = 0x1000;
-
 // The first bytes of the file (at most the base block and a bin header).
 std::string ReadHead(const std::string& host_path) {
-  std::string head(kBaseBlock + 0x20, '\0');
+  std::string head(regf::kFirstBin + regf::kBinHeaderSize, '\0');
   int fd = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::string();
   ssize_t n = pread(fd, head.data(), head.size(), 0);
@@ -69,26 +62,33 @@ std::string ReadHead(const std::string& host_path) {
 }
 
 // Why a file that hivex refused is no usable hive, in words a user can act on.
-std::string RefusalReason(const std::string& head, uint64_t file_size, int hivex_errno) {
-  if (file_size < 4 || head.compare(0, 4, "regf") != 0) return "not a registry hive (no \"regf\" signature)";
-  if (file_size < kBaseBlock + 0x20) {
-    return "truncated registry hive: " + std::to_string(file_size) + " bytes, too short for the header and one bin";
+std::string RefusalReason(const std::string& head_bytes, uint64_t file_size, int hivex_errno) {
+  const TByteReader head(head_bytes);
+  if (file_size < 4 || !head.MatchAt(0, regf::kSignature)) return "not a registry hive (no \"regf\" signature)";
+  // A head shorter than its full length and than the file: the file shrank since it was measured.
+  uint64_t size = std::min<uint64_t>(file_size, head.Size());
+  if (size < regf::kFirstBin + regf::kBinHeaderSize) {
+    return "truncated registry hive: " + std::to_string(size) + " bytes, too short for the header and one bin";
   }
-  uint32_t sum = 0;
-  for (size_t at = 0; at < 0x1FC; at += 4) sum ^= HeaderLe32(head, at);
-  if (sum != HeaderLe32(head, 0x1FC)) return "damaged registry hive: the header checksum is wrong";
-  if (HeaderLe32(head, 0x14) != 1) {
-    return "unsupported registry hive version " + std::to_string(HeaderLe32(head, 0x14)) + "." +
-           std::to_string(HeaderLe32(head, 0x18));
+  uint32_t sum = 0, stored = 0, major = 0, minor = 0, bins = 0, root = 0;
+  if (!regf::BaseBlockChecksum(head.Bytes(), &sum) || !head.U32At(regf::kChecksum, &stored) || sum != stored) {
+    return "damaged registry hive: the header checksum is wrong";
   }
-  if (head.compare(kBaseBlock, 4, "hbin") != 0) return "damaged registry hive: no \"hbin\" block after the header";
-  uint64_t bins = HeaderLe32(head, 0x28);
-  if (kBaseBlock + bins > file_size) {
-    return "truncated registry hive: the header gives " + std::to_string(kBaseBlock + bins) +
+  head.U32At(regf::kMajorVersion, &major);
+  head.U32At(regf::kMinorVersion, &minor);
+  if (major != regf::kSupportedMajorVersion) {
+    return "unsupported registry hive version " + std::to_string(major) + "." + std::to_string(minor);
+  }
+  if (!head.MatchAt(regf::kFirstBin, regf::kBinSignature)) {
+    return "damaged registry hive: no \"hbin\" block after the header";
+  }
+  head.U32At(regf::kHiveBinsSize, &bins);
+  if (regf::kFirstBin + uint64_t{bins} > file_size) {
+    return "truncated registry hive: the header gives " + std::to_string(regf::kFirstBin + uint64_t{bins}) +
            " bytes, the file holds " + std::to_string(file_size);
   }
-  uint32_t root = HeaderLe32(head, 0x24);
-  if (root >= file_size - kBaseBlock) return "damaged registry hive: the root key lies outside the file";
+  head.U32At(regf::kRootCell, &root);
+  if (root >= file_size - regf::kFirstBin) return "damaged registry hive: the root key lies outside the file";
   // hivex walks every bin and cell when it opens a hive; ENOTSUP is its word for a malformed one.
   if (hivex_errno == ENOTSUP) return "damaged registry hive: a bin or cell is malformed";
   std::string out = "damaged registry hive";
@@ -125,14 +125,17 @@ std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* er
   hive->root_ = root;
   hive->fd_ = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
   // hivex reads what a cut-off file still holds; the keys beyond are missing.
-  uint64_t bins = head.size() >= 0x2C ? HeaderLe32(head, 0x28) : 0;
-  if (head.size() >= 12 && HeaderLe32(head, 4) != HeaderLe32(head, 8)) {
+  const TByteReader header(head);
+  uint32_t bins = 0, primary = 0, secondary = 0;
+  header.U32At(regf::kHiveBinsSize, &bins);
+  if (header.U32At(regf::kPrimarySequence, &primary) && header.U32At(regf::kSecondarySequence, &secondary) &&
+      primary != secondary) {
     // Copies of a hive in use, and hives of a system that went down, are like this.
     hive->damage_ = "the hive was not closed cleanly: changes kept in its .LOG files are not applied";
   }
-  if (kBaseBlock + bins > hive->file_size_) {
+  if (regf::kFirstBin + uint64_t{bins} > hive->file_size_) {
     hive->truncated_ = true;
-    hive->damage_ = "truncated registry hive: the header gives " + std::to_string(kBaseBlock + bins) +
+    hive->damage_ = "truncated registry hive: the header gives " + std::to_string(regf::kFirstBin + uint64_t{bins}) +
                     " bytes, the file holds " + std::to_string(hive->file_size_) + "; keys beyond are missing";
   }
   return hive;
@@ -142,20 +145,6 @@ THive::~THive() {
   if (handle_) hivex_close(handle_);
   if (fd_ >= 0) close(fd_);
 }
-
-namespace {
-
-constexpr uint64_t kFirstBin = 0x1000;  // cell offsets count from the first bin
-constexpr uint32_t kNoCell = 0xFFFFFFFFu;
-
-uint32_t Le32(const std::string& b, size_t at) {
-  return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
-         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
-
-}  // namespace
 
 bool THive::ReadAt(uint64_t offset, size_t count, std::string* out) const {
   if (fd_ < 0 || offset > file_size_ || file_size_ - offset < count) return false;
@@ -170,20 +159,30 @@ bool THive::ReadAt(uint64_t offset, size_t count, std::string* out) const {
 }
 
 void THive::ReadSubkeyList(uint64_t offset, int depth, size_t limit, std::vector<THiveNode>* out) {
-  std::string head;
-  if (depth > 1 || !ReadAt(offset, 8, &head)) return;
-  int32_t cell = static_cast<int32_t>(Le32(head, 0));
+  std::string head_bytes;
+  if (depth > regf::kMaxIndexRootDepth || !ReadAt(offset, regf::kListEntries, &head_bytes)) return;
+  const TByteReader head(head_bytes);
+  uint32_t cell_size = 0;
+  uint16_t count = 0;
+  head.U32At(regf::kCellSize, &cell_size);
+  head.U16At(regf::kListCount, &count);
+  int32_t cell = static_cast<int32_t>(cell_size);
   if (cell >= 0) return;  // a free cell holds no list
   uint64_t size = static_cast<uint64_t>(-static_cast<int64_t>(cell));
-  std::string id = head.substr(4, 2);
-  size_t count = static_cast<unsigned char>(head[6]) | static_cast<size_t>(static_cast<unsigned char>(head[7])) << 8;
-  size_t stride = (id == "lf" || id == "lh") ? 8 : (id == "li" || id == "ri") ? 4 : 0;
-  if (stride == 0 || 8 + count * stride > size) return;
-  std::string body;
-  if (!ReadAt(offset + 8, count * stride, &body)) return;
+  const bool leaf =
+      head.MatchAt(regf::kCellType, regf::kFastLeafType) || head.MatchAt(regf::kCellType, regf::kHashLeafType);
+  const bool index_root = head.MatchAt(regf::kCellType, regf::kIndexRootType);
+  const bool index = index_root || head.MatchAt(regf::kCellType, regf::kIndexLeafType);
+  size_t stride = leaf ? regf::kLeafEntryBytes : index ? regf::kIndexEntryBytes : 0;
+  if (stride == 0 || regf::kListEntries + count * stride > size) return;
+  std::string body_bytes;
+  if (!ReadAt(offset + regf::kListEntries, count * stride, &body_bytes)) return;
+  const TByteReader body(body_bytes);
   for (size_t k = 0; k < count && out->size() < limit; ++k) {
-    uint64_t target = Le32(body, k * stride) + kFirstBin;
-    if (id == "ri") {
+    uint32_t entry = 0;
+    body.U32At(k * stride, &entry);
+    uint64_t target = entry + regf::kFirstBin;
+    if (index_root) {
       ReadSubkeyList(target, depth + 1, limit, out);
     } else {
       out->push_back(static_cast<THiveNode>(target));
@@ -203,13 +202,16 @@ std::vector<THiveNode> THive::ChildList(THiveNode node, bool* damaged) {
     if (damaged) *damaged = true;
     return out;
   }
-  std::string nk;
-  if (!ReadAt(node, 0x24, &nk) || nk.compare(4, 2, "nk") != 0) return out;
-  uint32_t list = Le32(nk, 0x20);
-  if (list == kNoCell) return out;
+  std::string nk_bytes;
+  if (!ReadAt(node, regf::kKeySubkeyList + 4, &nk_bytes)) return out;
+  const TByteReader nk(nk_bytes);
+  uint32_t list = regf::kNoCell, count = 0;
+  if (!nk.MatchAt(regf::kCellType, regf::kKeyType) || !nk.U32At(regf::kKeySubkeyList, &list)) return out;
+  if (list == regf::kNoCell) return out;
+  nk.U32At(regf::kKeySubkeyCount, &count);
   // No list can name more keys than the file has room for.
-  size_t limit = std::min<uint64_t>(Le32(nk, 0x18), file_size_ / 4);
-  ReadSubkeyList(list + kFirstBin, 0, limit, &out);
+  size_t limit = std::min<uint64_t>(count, file_size_ / 4);
+  ReadSubkeyList(list + regf::kFirstBin, 0, limit, &out);
   return out;
 }
 

@@ -7,25 +7,16 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 #include "base/ansi_text.h"
 #include "base/codepage.h"
+#include "platform/offline/hive_format.h"
 
 namespace vx {
 
 namespace {
-
-// Layout of the base block and the first bin (offsets in bytes).
-constexpr size_t kBaseBlockSize = 0x1000;
-constexpr size_t kBinSize = 0x1000;
-constexpr size_t kBinHeaderSize = 0x20;
-constexpr size_t kChecksumOffset = 0x1FC;
-constexpr uint32_t kNoCell = 0xFFFFFFFFu;
-constexpr uint16_t kKeyHiveEntry = 0x0004;
-constexpr uint16_t kKeyNoDelete = 0x0008;
-constexpr uint16_t kKeyCompressedName = 0x0020;
-constexpr size_t kMaxDepth = 512;
 
 void Put16(std::string* b, size_t at, uint16_t v) {
   (*b)[at] = static_cast<char>(v & 0xFF);
@@ -36,6 +27,21 @@ void Put32(std::string* b, size_t at, uint32_t v) {
 }
 void Put64(std::string* b, size_t at, uint64_t v) {
   for (int k = 0; k < 8; ++k) (*b)[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+}
+
+// A cell's size for `payload` bytes after its size field.
+size_t CellBytes(size_t payload) {
+  return (payload + regf::kCellSizeBytes + regf::kCellAlignment - 1) & ~(regf::kCellAlignment - 1);
+}
+
+void PutType(std::string* b, size_t cell, std::string_view type) {
+  std::memcpy(&(*b)[cell + regf::kCellType], type.data(), type.size());
+}
+
+void PutChecksum(std::string* b) {
+  uint32_t sum = 0;
+  regf::BaseBlockChecksum(*b, &sum);
+  Put32(b, regf::kChecksum, sum);
 }
 
 // A self-relative security descriptor: owner and group Everyone, a DACL
@@ -76,7 +82,7 @@ std::string NameUtf16(const std::string& name, bool utf8_names) {
 
 bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, bool utf8_names,
           std::string* error) {
-  if (depth > kMaxDepth) {
+  if (depth > regf::kMaxWriteDepth) {
     *error = "keys nested too deep";
     return false;
   }
@@ -123,69 +129,61 @@ bool Fill(hive_h* h, hive_node_h node, const TMemKey& key, size_t depth, bool ut
 }  // namespace
 
 std::string EmptyHiveBytes(std::string_view root_name) {
-  std::string b(kBaseBlockSize + kBinSize, '\0');
+  std::string b(regf::kBaseBlockSize + regf::kBinPage, '\0');
   uint64_t now = 0;
   // Base block.
-  std::memcpy(&b[0], "regf", 4);
-  Put32(&b, 0x04, 1);     // sequence numbers equal: the hive is consistent
-  Put32(&b, 0x08, 1);
-  Put64(&b, 0x0C, now);
-  Put32(&b, 0x14, 1);     // major version
-  Put32(&b, 0x18, 3);     // minor version
-  Put32(&b, 0x1C, 0);     // primary file
-  Put32(&b, 0x20, 1);     // direct memory load format
-  Put32(&b, 0x24, kBinHeaderSize);  // root cell
-  Put32(&b, 0x28, kBinSize);        // size of the bins
-  Put32(&b, 0x2C, 1);     // clustering factor
+  std::memcpy(&b[0], regf::kSignature.data(), regf::kSignature.size());
+  Put32(&b, regf::kPrimarySequence, 1);  // sequence numbers equal: the hive is consistent
+  Put32(&b, regf::kSecondarySequence, 1);
+  Put64(&b, regf::kTimestamp, now);
+  Put32(&b, regf::kMajorVersion, regf::kSupportedMajorVersion);
+  Put32(&b, regf::kMinorVersion, 3);
+  Put32(&b, regf::kFileType, 0);         // primary file
+  Put32(&b, regf::kFileFormat, 1);       // direct memory load format
+  Put32(&b, regf::kRootCell, regf::kBinHeaderSize);
+  Put32(&b, regf::kHiveBinsSize, regf::kBinPage);
+  Put32(&b, regf::kClustering, 1);
   // The bin.
-  const size_t bin = kBaseBlockSize;
-  std::memcpy(&b[bin], "hbin", 4);
-  Put32(&b, bin + 4, 0);
-  Put32(&b, bin + 8, kBinSize);
+  const size_t bin = regf::kFirstBin;
+  std::memcpy(&b[bin], regf::kBinSignature.data(), regf::kBinSignature.size());
+  Put32(&b, bin + regf::kBinOffset, 0);
+  Put32(&b, bin + regf::kBinSize, regf::kBinPage);
   // Root key cell.
   std::string name(root_name);
-  size_t nk_at = bin + kBinHeaderSize;
-  size_t nk_size = (4 + 0x4C + name.size() + 7) & ~size_t{7};
+  size_t nk_at = bin + regf::kBinHeaderSize;
+  size_t nk_size = CellBytes(regf::kKeyName - regf::kCellSizeBytes + name.size());
   size_t sk_at = nk_at + nk_size;
   std::string sd = EveryoneDescriptor();
-  size_t sk_size = (4 + 0x14 + sd.size() + 7) & ~size_t{7};
+  size_t sk_size = CellBytes(regf::kSecurityDescriptor - regf::kCellSizeBytes + sd.size());
   uint32_t sk_offset = static_cast<uint32_t>(sk_at - bin);
   Put32(&b, nk_at, static_cast<uint32_t>(-static_cast<int32_t>(nk_size)));
-  std::memcpy(&b[nk_at + 4], "nk", 2);
-  Put16(&b, nk_at + 6, kKeyHiveEntry | kKeyNoDelete | kKeyCompressedName);
-  Put64(&b, nk_at + 8, now);
-  Put32(&b, nk_at + 0x14, 0);        // parent
-  Put32(&b, nk_at + 0x18, 0);        // subkeys
-  Put32(&b, nk_at + 0x1C, 0);        // volatile subkeys
-  Put32(&b, nk_at + 0x20, kNoCell);  // subkey list
-  Put32(&b, nk_at + 0x24, kNoCell);  // volatile subkey list
-  Put32(&b, nk_at + 0x28, 0);        // values
-  Put32(&b, nk_at + 0x2C, kNoCell);  // value list
-  Put32(&b, nk_at + 0x30, sk_offset);
-  Put32(&b, nk_at + 0x34, kNoCell);  // class name
-  Put16(&b, nk_at + 0x4C, static_cast<uint16_t>(name.size()));
-  Put16(&b, nk_at + 0x4E, 0);
-  std::memcpy(&b[nk_at + 0x50], name.data(), name.size());
+  PutType(&b, nk_at, regf::kKeyType);
+  Put16(&b, nk_at + regf::kKeyFlags, regf::kKeyHiveEntry | regf::kKeyNoDelete | regf::kKeyCompressedName);
+  Put64(&b, nk_at + regf::kKeyTimestamp, now);
+  Put32(&b, nk_at + regf::kKeyParent, 0);
+  Put32(&b, nk_at + regf::kKeySubkeyCount, 0);
+  Put32(&b, nk_at + regf::kKeyVolatileSubkeyCount, 0);
+  Put32(&b, nk_at + regf::kKeySubkeyList, regf::kNoCell);
+  Put32(&b, nk_at + regf::kKeyVolatileSubkeyList, regf::kNoCell);
+  Put32(&b, nk_at + regf::kKeyValueCount, 0);
+  Put32(&b, nk_at + regf::kKeyValueList, regf::kNoCell);
+  Put32(&b, nk_at + regf::kKeySecurity, sk_offset);
+  Put32(&b, nk_at + regf::kKeyClassName, regf::kNoCell);
+  Put16(&b, nk_at + regf::kKeyNameLength, static_cast<uint16_t>(name.size()));
+  Put16(&b, nk_at + regf::kKeyClassLength, 0);
+  std::memcpy(&b[nk_at + regf::kKeyName], name.data(), name.size());
   // Security cell, linked to itself.
   Put32(&b, sk_at, static_cast<uint32_t>(-static_cast<int32_t>(sk_size)));
-  std::memcpy(&b[sk_at + 4], "sk", 2);
-  Put32(&b, sk_at + 8, sk_offset);
-  Put32(&b, sk_at + 12, sk_offset);
-  Put32(&b, sk_at + 16, 1);  // one key refers to it
-  Put32(&b, sk_at + 20, static_cast<uint32_t>(sd.size()));
-  std::memcpy(&b[sk_at + 24], sd.data(), sd.size());
+  PutType(&b, sk_at, regf::kSecurityType);
+  Put32(&b, sk_at + regf::kSecurityPrevious, sk_offset);
+  Put32(&b, sk_at + regf::kSecurityNext, sk_offset);
+  Put32(&b, sk_at + regf::kSecurityReferences, 1);  // one key refers to it
+  Put32(&b, sk_at + regf::kSecurityDescriptorSize, static_cast<uint32_t>(sd.size()));
+  std::memcpy(&b[sk_at + regf::kSecurityDescriptor], sd.data(), sd.size());
   // The rest of the bin is one free cell.
   size_t free_at = sk_at + sk_size;
-  Put32(&b, free_at, static_cast<uint32_t>(bin + kBinSize - free_at));
-  // Checksum: XOR of the first 127 double words.
-  uint32_t sum = 0;
-  for (size_t at = 0; at < kChecksumOffset; at += 4) {
-    sum ^= static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-  }
-  Put32(&b, kChecksumOffset, sum);
+  Put32(&b, free_at, static_cast<uint32_t>(bin + regf::kBinPage - free_at));
+  PutChecksum(&b);
   return b;
 }
 
@@ -220,8 +218,6 @@ namespace vx {
 
 namespace {
 
-constexpr size_t kSubkeysPerLeaf = 1000;
-
 // A name's UTF-16 code units upper-cased as the system orders subkeys
 // (ASCII, Latin-1, Greek and Cyrillic letters; others as they stand).
 std::u16string UpcasedUnits(const std::string& utf16) {
@@ -245,38 +241,33 @@ class TCompactWriter {
   explicit TCompactWriter(bool utf8_names) : utf8_names_(utf8_names) {}
   std::string Build(const TMemKey& root) {
     bins_.clear();
-    OpenBin(kBinSize);
+    OpenBin(regf::kBinPage);
     std::string sd = EveryoneDescriptor();
-    sk_ = Alloc(0x18 + sd.size());
-    std::memcpy(&bins_[sk_ + 4], "sk", 2);
-    Put32(&bins_, sk_ + 8, static_cast<uint32_t>(sk_));
-    Put32(&bins_, sk_ + 12, static_cast<uint32_t>(sk_));
-    Put32(&bins_, sk_ + 20, static_cast<uint32_t>(sd.size()));
-    std::memcpy(&bins_[sk_ + 24], sd.data(), sd.size());
+    // Four bytes more than the cell needs; kept so that written hives stay byte for byte as before.
+    sk_ = Alloc(regf::kSecurityDescriptor + sd.size());
+    PutType(&bins_, sk_, regf::kSecurityType);
+    Put32(&bins_, sk_ + regf::kSecurityPrevious, static_cast<uint32_t>(sk_));
+    Put32(&bins_, sk_ + regf::kSecurityNext, static_cast<uint32_t>(sk_));
+    Put32(&bins_, sk_ + regf::kSecurityDescriptorSize, static_cast<uint32_t>(sd.size()));
+    std::memcpy(&bins_[sk_ + regf::kSecurityDescriptor], sd.data(), sd.size());
     size_t root_off = WriteKey(root, 0, true, 0);
-    Put32(&bins_, sk_ + 16, static_cast<uint32_t>(keys_));
+    Put32(&bins_, sk_ + regf::kSecurityReferences, static_cast<uint32_t>(keys_));
     CloseBin();
-    std::string header = EmptyHiveBytes().substr(0, kBaseBlockSize);
-    Put32(&header, 0x24, static_cast<uint32_t>(root_off));
-    Put32(&header, 0x28, static_cast<uint32_t>(bins_.size()));
-    uint32_t sum = 0;
-    for (size_t at = 0; at < kChecksumOffset; at += 4) {
-      sum ^= static_cast<uint32_t>(static_cast<unsigned char>(header[at])) |
-             static_cast<uint32_t>(static_cast<unsigned char>(header[at + 1])) << 8 |
-             static_cast<uint32_t>(static_cast<unsigned char>(header[at + 2])) << 16 |
-             static_cast<uint32_t>(static_cast<unsigned char>(header[at + 3])) << 24;
-    }
-    Put32(&header, kChecksumOffset, sum);
+    std::string header = EmptyHiveBytes().substr(0, regf::kBaseBlockSize);
+    Put32(&header, regf::kRootCell, static_cast<uint32_t>(root_off));
+    Put32(&header, regf::kHiveBinsSize, static_cast<uint32_t>(bins_.size()));
+    PutChecksum(&header);
     return header + bins_;
   }
 
  private:
   // Cell offsets are relative to the first bin, as the hive format counts them.
   size_t Alloc(size_t payload) {
-    size_t size = (payload + 4 + 7) & ~size_t{7};
+    size_t size = CellBytes(payload);
     if (bin_used_ + size > bin_end_) {
       CloseBin();
-      size_t bin = std::max(kBinSize, (size + kBinHeaderSize + kBinSize - 1) / kBinSize * kBinSize);
+      size_t pages = (size + regf::kBinHeaderSize + regf::kBinPage - 1) / regf::kBinPage;
+      size_t bin = std::max(regf::kBinPage, pages * regf::kBinPage);
       OpenBin(bin);
     }
     size_t at = bin_used_;
@@ -287,10 +278,10 @@ class TCompactWriter {
   void OpenBin(size_t size) {
     size_t start = bins_.size();
     bins_.resize(start + size, '\0');
-    std::memcpy(&bins_[start], "hbin", 4);
-    Put32(&bins_, start + 4, static_cast<uint32_t>(start));
-    Put32(&bins_, start + 8, static_cast<uint32_t>(size));
-    bin_used_ = start + kBinHeaderSize;
+    std::memcpy(&bins_[start], regf::kBinSignature.data(), regf::kBinSignature.size());
+    Put32(&bins_, start + regf::kBinOffset, static_cast<uint32_t>(start));
+    Put32(&bins_, start + regf::kBinSize, static_cast<uint32_t>(size));
+    bin_used_ = start + regf::kBinHeaderSize;
     bin_end_ = start + size;
   }
   void CloseBin() {
@@ -321,22 +312,22 @@ class TCompactWriter {
   size_t WriteValue(const TMemValue& v) {
     bool compressed = false;
     std::string name = HiveName(v.name, &compressed);
-    size_t vk = Alloc(0x14 + name.size());
-    std::memcpy(&bins_[vk + 4], "vk", 2);
-    Put16(&bins_, vk + 6, static_cast<uint16_t>(name.size()));
+    size_t vk = Alloc(regf::kValueName - regf::kCellSizeBytes + name.size());
+    PutType(&bins_, vk, regf::kValueType);
+    Put16(&bins_, vk + regf::kValueNameLength, static_cast<uint16_t>(name.size()));
     const std::string& data = v.value.data;
     if (data.size() <= 4) {
-      Put32(&bins_, vk + 8, static_cast<uint32_t>(data.size()) | 0x80000000u);
-      for (size_t k = 0; k < data.size(); ++k) bins_[vk + 12 + k] = data[k];
+      Put32(&bins_, vk + regf::kValueDataSize, static_cast<uint32_t>(data.size()) | regf::kValueDataInline);
+      for (size_t k = 0; k < data.size(); ++k) bins_[vk + regf::kValueData + k] = data[k];
     } else {
       size_t cell = Alloc(data.size());
-      std::memcpy(&bins_[cell + 4], data.data(), data.size());
-      Put32(&bins_, vk + 8, static_cast<uint32_t>(data.size()));
-      Put32(&bins_, vk + 12, static_cast<uint32_t>(cell));
+      std::memcpy(&bins_[cell + regf::kCellSizeBytes], data.data(), data.size());
+      Put32(&bins_, vk + regf::kValueDataSize, static_cast<uint32_t>(data.size()));
+      Put32(&bins_, vk + regf::kValueData, static_cast<uint32_t>(cell));
     }
-    Put32(&bins_, vk + 16, v.value.type);
-    Put16(&bins_, vk + 20, compressed ? 1 : 0);
-    std::memcpy(&bins_[vk + 24], name.data(), name.size());
+    Put32(&bins_, vk + regf::kValueDataType, v.value.type);
+    Put16(&bins_, vk + regf::kValueFlags, compressed ? regf::kValueCompressedName : 0);
+    std::memcpy(&bins_[vk + regf::kValueName], name.data(), name.size());
     return vk;
   }
 
@@ -344,20 +335,20 @@ class TCompactWriter {
     ++keys_;
     bool compressed = false;
     std::string name = HiveName(is_root ? std::string("ROOT") : key.Name(), &compressed);
-    size_t nk = Alloc(0x4C + name.size());
-    std::memcpy(&bins_[nk + 4], "nk", 2);
-    uint16_t flags = compressed ? kKeyCompressedName : 0;
-    if (is_root) flags |= kKeyHiveEntry | kKeyNoDelete;
-    Put16(&bins_, nk + 6, flags);
-    Put64(&bins_, nk + 8, key.LastWriteTime());
-    Put32(&bins_, nk + 0x14, static_cast<uint32_t>(parent));
-    Put32(&bins_, nk + 0x20, kNoCell);
-    Put32(&bins_, nk + 0x24, kNoCell);
-    Put32(&bins_, nk + 0x2C, kNoCell);
-    Put32(&bins_, nk + 0x30, static_cast<uint32_t>(sk_));
-    Put32(&bins_, nk + 0x34, kNoCell);
-    Put16(&bins_, nk + 0x4C, static_cast<uint16_t>(name.size()));
-    std::memcpy(&bins_[nk + 0x50], name.data(), name.size());
+    size_t nk = Alloc(regf::kKeyName - regf::kCellSizeBytes + name.size());
+    PutType(&bins_, nk, regf::kKeyType);
+    uint16_t flags = compressed ? regf::kKeyCompressedName : 0;
+    if (is_root) flags |= regf::kKeyHiveEntry | regf::kKeyNoDelete;
+    Put16(&bins_, nk + regf::kKeyFlags, flags);
+    Put64(&bins_, nk + regf::kKeyTimestamp, key.LastWriteTime());
+    Put32(&bins_, nk + regf::kKeyParent, static_cast<uint32_t>(parent));
+    Put32(&bins_, nk + regf::kKeySubkeyList, regf::kNoCell);
+    Put32(&bins_, nk + regf::kKeyVolatileSubkeyList, regf::kNoCell);
+    Put32(&bins_, nk + regf::kKeyValueList, regf::kNoCell);
+    Put32(&bins_, nk + regf::kKeySecurity, static_cast<uint32_t>(sk_));
+    Put32(&bins_, nk + regf::kKeyClassName, regf::kNoCell);
+    Put16(&bins_, nk + regf::kKeyNameLength, static_cast<uint16_t>(name.size()));
+    std::memcpy(&bins_[nk + regf::kKeyName], name.data(), name.size());
 
     std::vector<size_t> value_cells;
     uint32_t max_value_name = 0, max_value_data = 0;
@@ -371,13 +362,14 @@ class TCompactWriter {
     if (!value_cells.empty()) {
       size_t list = Alloc(4 * value_cells.size());
       for (size_t k = 0; k < value_cells.size(); ++k) {
-        Put32(&bins_, list + 4 + 4 * k, static_cast<uint32_t>(value_cells[k]));
+        Put32(&bins_, list + regf::kValueListEntries + 4 * k, static_cast<uint32_t>(value_cells[k]));
       }
-      Put32(&bins_, nk + 0x28, static_cast<uint32_t>(value_cells.size()));
-      Put32(&bins_, nk + 0x2C, static_cast<uint32_t>(list));
+      Put32(&bins_, nk + regf::kKeyValueCount, static_cast<uint32_t>(value_cells.size()));
+      Put32(&bins_, nk + regf::kKeyValueList, static_cast<uint32_t>(list));
     }
 
-    std::vector<const TMemKey*> children = depth < kMaxDepth ? key.Children() : std::vector<const TMemKey*>();
+    std::vector<const TMemKey*> children =
+        depth < regf::kMaxWriteDepth ? key.Children() : std::vector<const TMemKey*>();
     // Subkey lists are kept in the order of their upper-case names.
     std::vector<std::pair<std::u16string, const TMemKey*>> sorted;
     sorted.reserve(children.size());
@@ -395,32 +387,33 @@ class TCompactWriter {
     }
     if (!entries.empty()) {
       std::vector<size_t> leaves;
-      for (size_t first = 0; first < entries.size(); first += kSubkeysPerLeaf) {
-        size_t count = std::min(kSubkeysPerLeaf, entries.size() - first);
-        size_t lh = Alloc(4 + 8 * count);
-        std::memcpy(&bins_[lh + 4], "lh", 2);
-        Put16(&bins_, lh + 6, static_cast<uint16_t>(count));
+      for (size_t first = 0; first < entries.size(); first += regf::kSubkeysPerLeaf) {
+        size_t count = std::min(regf::kSubkeysPerLeaf, entries.size() - first);
+        size_t lh = Alloc(regf::kListEntries - regf::kCellSizeBytes + regf::kLeafEntryBytes * count);
+        PutType(&bins_, lh, regf::kHashLeafType);
+        Put16(&bins_, lh + regf::kListCount, static_cast<uint16_t>(count));
         for (size_t k = 0; k < count; ++k) {
-          Put32(&bins_, lh + 8 + 8 * k, static_cast<uint32_t>(entries[first + k].first));
-          Put32(&bins_, lh + 12 + 8 * k, entries[first + k].second);
+          size_t entry = lh + regf::kListEntries + regf::kLeafEntryBytes * k;
+          Put32(&bins_, entry, static_cast<uint32_t>(entries[first + k].first));
+          Put32(&bins_, entry + 4, entries[first + k].second);
         }
         leaves.push_back(lh);
       }
       size_t list = leaves[0];
       if (leaves.size() > 1) {
-        list = Alloc(4 + 4 * leaves.size());
-        std::memcpy(&bins_[list + 4], "ri", 2);
-        Put16(&bins_, list + 6, static_cast<uint16_t>(leaves.size()));
+        list = Alloc(regf::kListEntries - regf::kCellSizeBytes + regf::kIndexEntryBytes * leaves.size());
+        PutType(&bins_, list, regf::kIndexRootType);
+        Put16(&bins_, list + regf::kListCount, static_cast<uint16_t>(leaves.size()));
         for (size_t k = 0; k < leaves.size(); ++k) {
-          Put32(&bins_, list + 8 + 4 * k, static_cast<uint32_t>(leaves[k]));
+          Put32(&bins_, list + regf::kListEntries + regf::kIndexEntryBytes * k, static_cast<uint32_t>(leaves[k]));
         }
       }
-      Put32(&bins_, nk + 0x18, static_cast<uint32_t>(entries.size()));
-      Put32(&bins_, nk + 0x20, static_cast<uint32_t>(list));
+      Put32(&bins_, nk + regf::kKeySubkeyCount, static_cast<uint32_t>(entries.size()));
+      Put32(&bins_, nk + regf::kKeySubkeyList, static_cast<uint32_t>(list));
     }
-    Put32(&bins_, nk + 0x38, max_name);
-    Put32(&bins_, nk + 0x40, max_value_name);
-    Put32(&bins_, nk + 0x44, max_value_data);
+    Put32(&bins_, nk + regf::kKeyMaxSubkeyName, max_name);
+    Put32(&bins_, nk + regf::kKeyMaxValueName, max_value_name);
+    Put32(&bins_, nk + regf::kKeyMaxValueData, max_value_data);
     return nk;
   }
 

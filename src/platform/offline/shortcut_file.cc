@@ -1,9 +1,9 @@
 #include "platform/offline/shortcut_file.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
+#include "base/byte_reader.h"
 #include "base/codepage.h"
 
 namespace vx {
@@ -25,90 +25,68 @@ constexpr uint32_t kVolumeIdAndLocalBasePath = 0x01;
 constexpr uint32_t kCommonNetworkRelativeLink = 0x02;
 constexpr uint32_t kEnvironmentBlock = 0xA0000001;
 
-class TReader {
- public:
-  explicit TReader(std::string_view data) : data_(data) {}
-  bool U16(size_t at, uint32_t* v) const {
-    if (at > data_.size() || data_.size() - at < 2) return false;
-    *v = static_cast<unsigned char>(data_[at]) | static_cast<unsigned char>(data_[at + 1]) << 8;
-    return true;
-  }
-  bool U32(size_t at, uint32_t* v) const {
-    if (at > data_.size() || data_.size() - at < 4) return false;
-    *v = 0;
-    for (int k = 3; k >= 0; --k) *v = (*v << 8) | static_cast<unsigned char>(data_[at + k]);
-    return true;
-  }
-  // A zero-terminated 8-bit string starting at `at` within [at, end).
-  std::string AnsiZ(size_t at, size_t end) const {
-    if (end > data_.size()) end = data_.size();
-    std::string out;
-    for (size_t i = at; i < end && data_[i] != '\0'; ++i) out.push_back(data_[i]);
-    return out;
-  }
-  // A zero-terminated UTF-16 string starting at `at` within [at, end).
-  std::string Utf16Z(size_t at, size_t end) const {
-    if (end > data_.size()) end = data_.size();
-    size_t i = at;
-    while (i + 1 < end && (data_[i] != '\0' || data_[i + 1] != '\0')) i += 2;
-    return at < end ? std::string(data_.substr(at, i - at)) : std::string();
-  }
-  std::string_view Bytes(size_t at, size_t count) const {
-    if (at > data_.size() || data_.size() - at < count) return {};
-    return data_.substr(at, count);
-  }
-  size_t Size() const { return data_.size(); }
+// A zero-terminated string of the link within [at, end): 8-bit text as it
+// stands, UTF-16 converted.
+std::string AnsiZ(const TByteReader& r, uint64_t at, uint64_t end) {
+  TByteReader range;
+  if (end > r.Size()) end = r.Size();
+  if (at >= end || !r.SubAt(at, end - at, &range)) return std::string();
+  return std::string(range.String8At(0));
+}
 
- private:
-  std::string_view data_;
-};
+std::string Utf16Z(const TByteReader& r, uint64_t at, uint64_t end, int code_page) {
+  TByteReader range;
+  if (end > r.Size()) end = r.Size();
+  if (at >= end || !r.SubAt(at, end - at, &range)) return std::string();
+  return Utf16LeToAnsi(range.String16At(0), code_page);
+}
 
 }  // namespace
 
 bool ParseShortcut(std::string_view bytes, int code_page, TShortcutInfo* info,
                    bool* target_from_environment) {
-  TReader r(bytes);
+  const TByteReader r(bytes);
   uint32_t header_size = 0, flags = 0;
-  if (!r.U32(0, &header_size) || header_size != kHeaderSize || r.Size() < kHeaderSize) return false;
-  if (std::memcmp(bytes.data() + 4, kLinkClsid, 16) != 0) return false;
-  r.U32(0x14, &flags);
+  if (!r.U32At(0, &header_size) || header_size != kHeaderSize || r.Size() < kHeaderSize) return false;
+  if (!r.MatchAt(4, std::string_view(reinterpret_cast<const char*>(kLinkClsid), sizeof kLinkClsid))) return false;
+  r.U32At(0x14, &flags);
   TShortcutInfo result;
   if (target_from_environment) *target_from_environment = false;
-  size_t at = kHeaderSize;
+  uint64_t at = kHeaderSize;
   if (flags & kHasTargetIdList) {
-    uint32_t size = 0;
-    if (!r.U16(at, &size)) return false;
-    at += 2 + size;
+    uint16_t size = 0;
+    if (!r.U16At(at, &size)) return false;
+    at += 2 + uint64_t{size};
   }
   if (flags & kHasLinkInfo) {
     uint32_t size = 0, header = 0, info_flags = 0, local_offset = 0, network_offset = 0, suffix_offset = 0;
-    if (!r.U32(at, &size) || size < 0x1C || at + size > r.Size()) return false;
-    r.U32(at + 4, &header);
-    r.U32(at + 8, &info_flags);
-    r.U32(at + 16, &local_offset);
-    r.U32(at + 20, &network_offset);
-    r.U32(at + 24, &suffix_offset);
-    size_t end = at + size;
+    if (!r.U32At(at, &size) || size < 0x1C || !r.Has(at, size)) return false;
+    r.U32At(at + 4, &header);
+    r.U32At(at + 8, &info_flags);
+    r.U32At(at + 16, &local_offset);
+    r.U32At(at + 20, &network_offset);
+    r.U32At(at + 24, &suffix_offset);
+    uint64_t end = at + size;
     uint32_t local_unicode = 0, suffix_unicode = 0;
-    bool has_unicode = header >= 0x24 && r.U32(at + 28, &local_unicode) && r.U32(at + 32, &suffix_unicode);
+    bool has_unicode = header >= 0x24 && r.U32At(at + 28, &local_unicode) && r.U32At(at + 32, &suffix_unicode);
     std::string suffix;
     if (has_unicode && suffix_unicode && suffix_unicode < size) {
-      suffix = Utf16LeToAnsi(r.Utf16Z(at + suffix_unicode, end), code_page);
+      suffix = Utf16Z(r, at + suffix_unicode, end, code_page);
     } else if (suffix_offset && suffix_offset < size) {
-      suffix = r.AnsiZ(at + suffix_offset, end);
+      suffix = AnsiZ(r, at + suffix_offset, end);
     }
     if ((info_flags & kVolumeIdAndLocalBasePath)) {
       if (has_unicode && local_unicode && local_unicode < size) {
-        result.target = Utf16LeToAnsi(r.Utf16Z(at + local_unicode, end), code_page);
+        result.target = Utf16Z(r, at + local_unicode, end, code_page);
       } else if (local_offset && local_offset < size) {
-        result.target = r.AnsiZ(at + local_offset, end);
+        result.target = AnsiZ(r, at + local_offset, end);
       }
       result.target += suffix;
     } else if ((info_flags & kCommonNetworkRelativeLink) && network_offset && network_offset < size) {
-      size_t link = at + network_offset;
+      uint64_t link = at + network_offset;
       uint32_t net_name_offset = 0;
-      if (r.U32(link + 8, &net_name_offset) && net_name_offset < size) {
-        std::string share = r.AnsiZ(link + net_name_offset, end);
+      if (r.U32At(link + 8, &net_name_offset) && net_name_offset < size) {
+        std::string share = AnsiZ(r, link + net_name_offset, end);
         if (!share.empty()) result.target = share + (suffix.empty() ? "" : "\\" + suffix);
       }
     }
@@ -119,25 +97,23 @@ bool ParseShortcut(std::string_view bytes, int code_page, TShortcutInfo* info,
   const uint32_t field_flags[] = {kHasName, kHasRelativePath, kHasWorkingDir, kHasArguments, kHasIconLocation};
   for (int k = 0; k < 5; ++k) {
     if (!(flags & field_flags[k])) continue;
-    uint32_t count = 0;
-    if (!r.U16(at, &count)) return false;
+    uint16_t count = 0;
+    if (!r.U16At(at, &count)) return false;
     at += 2;
-    size_t length = unicode ? 2 * static_cast<size_t>(count) : count;
-    std::string_view raw = r.Bytes(at, length);
-    if (raw.size() != length) return false;
+    uint64_t length = unicode ? 2 * uint64_t{count} : count;
+    std::string_view raw;
+    if (!r.BytesAt(at, length, &raw)) return false;
     at += length;
     if (fields[k]) *fields[k] = unicode ? Utf16LeToAnsi(raw, code_page) : std::string(raw);
   }
   if (result.target.empty()) {
     // Links to %VARIABLE% paths keep their target in an extra data block.
-    while (at + 8 <= r.Size()) {
-      uint32_t size = 0, signature = 0;
-      r.U32(at, &size);
-      if (size < 8 || at + size > r.Size()) break;
-      r.U32(at + 4, &signature);
+    uint32_t size = 0, signature = 0;
+    while (r.U32At(at, &size) && r.U32At(at + 4, &signature)) {
+      if (size < 8 || !r.Has(at, size)) break;
       if (signature == kEnvironmentBlock && size >= 8 + 260 + 520) {
-        std::string target = Utf16LeToAnsi(r.Utf16Z(at + 8 + 260, at + 8 + 260 + 520), code_page);
-        if (target.empty()) target = r.AnsiZ(at + 8, at + 8 + 260);
+        std::string target = Utf16Z(r, at + 8 + 260, at + 8 + 260 + 520, code_page);
+        if (target.empty()) target = AnsiZ(r, at + 8, at + 8 + 260);
         if (!target.empty()) {
           result.target = target;
           if (target_from_environment) *target_from_environment = true;

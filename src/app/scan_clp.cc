@@ -20,6 +20,7 @@ constexpr int kColorLightRed = 12;
 constexpr int kColorYellow = 14;
 constexpr int kColorWhite = 15;
 constexpr int kBaseProgressTotal = 29;
+constexpr int kProgressDrawEvery = 10;
 constexpr size_t kProgressNameWidth = 24;
 constexpr int kProgressReservedColumns = 40;
 
@@ -83,7 +84,7 @@ void TScanCLPClass::OnFinding(TScanThread&, TMyScanResult& result) {
 
 void TScanCLPClass::OnProgress(TScanThread& sender, int flag, int32_t position, int32_t total) {
   console_.TextColor(kColorWhite);
-  if (flag != 0 || position % 10 != 0) return;
+  if (flag != 0 || position % kProgressDrawEvery != 0) return;
   std::string name = sender.Flow.CurrentProduct;
   name.resize(kProgressNameWidth, ' ');
   std::string bar = DrawProgressBar(position, total,
@@ -157,6 +158,8 @@ void TScanCLPClass::OnFilesets(TScanThread&, TDateTime&, int32_t& total,
 
 void WireScanEvents(TScanThread& thread, TScanCLPClass& reporter) {
   TScanCLPClass* r = &reporter;
+  // The progress line is drawn at every tenth position only (OnProgress).
+  thread.ProgressEvery = kProgressDrawEvery;
   thread.OnFinding = [r](TScanThread& s, TMyScanResult& res) { r->OnFinding(s, res); };
   thread.OnProgress = [r](TScanThread& s, int f, int32_t p, int32_t t) {
     r->OnProgress(s, f, p, t);

@@ -234,7 +234,14 @@ std::vector<std::string> TStringList::ToVector() const {
 
 void TStringList::Assign(const std::vector<std::string>& strings) {
   Clear();
+  Reserve(static_cast<int>(strings.size()));
   for (const std::string& s : strings) Add(s);
+}
+
+void TStringList::Assign(std::vector<std::string>&& strings) {
+  Clear();
+  Reserve(static_cast<int>(strings.size()));
+  for (std::string& s : strings) Add(std::move(s));
 }
 
 }  // namespace vx

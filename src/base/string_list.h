@@ -79,6 +79,9 @@ class TStringList : public TObject {
 
   std::vector<std::string> ToVector() const;
   void Assign(const std::vector<std::string>& strings);
+  void Assign(std::vector<std::string>&& strings);
+  // Room for `count` entries without growing again.
+  void Reserve(int count) { items_.reserve(static_cast<size_t>(count)); }
 
  private:
   struct Item {

@@ -49,10 +49,32 @@ std::string TPathVariableTable::Get(std::string_view name) const {
   return i < 0 ? std::string() : entries_[i].value;
 }
 
+const std::vector<int>* TPathVariableTable::EntriesNamed(std::string_view name) const {
+  auto it = by_name_.find(std::string(name));
+  return it == by_name_.end() ? nullptr : &it->second;
+}
+
+void TPathVariableTable::Index(int entry) {
+  const std::string& name = entries_[entry].name;
+  by_name_[name].push_back(entry);
+  if (name.size() < 3 || !name.starts_with("<$") || name.find('>') != name.size() - 1) {
+    names_are_tokens_ = false;
+  }
+}
+
+void TPathVariableTable::Reindex() {
+  by_name_.clear();
+  names_are_tokens_ = true;
+  for (size_t i = 0; i < entries_.size(); ++i) Index(static_cast<int>(i));
+}
+
 void TPathVariableTable::Set(std::string_view name, std::string_view value) {
   int i = IndexOf(name);
   if (value.empty()) {
-    if (i >= 0) entries_.erase(entries_.begin() + i);
+    if (i >= 0) {
+      entries_.erase(entries_.begin() + i);
+      Reindex();
+    }
   } else if (i >= 0) {
     entries_[i].value = std::string(value);
   } else {
@@ -62,6 +84,7 @@ void TPathVariableTable::Set(std::string_view name, std::string_view value) {
 
 void TPathVariableTable::Append(std::string_view name, std::string_view value) {
   entries_.push_back({std::string(name), std::string(value)});
+  Index(static_cast<int>(entries_.size() - 1));
 }
 
 void TPathVariableTable::CollectValues() {
@@ -84,6 +107,7 @@ void TPathVariableTable::CollectValues() {
 void TPathVariableTable::Clear() {
   sets_.clear();
   entries_.clear();
+  Reindex();
 }
 
 }  // namespace vx

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -38,10 +39,24 @@ class TPathVariableTable {
   const std::vector<TEntry>& Entries() const { return entries_; }
   const std::vector<TValueSet>& ValueSets() const { return sets_; }
 
+  // The indexes of the entries named exactly `name`, ascending; nullptr for
+  // none. Valid until the table changes.
+  const std::vector<int>* EntriesNamed(std::string_view name) const;
+  // Whether every name has the form "<$...>" with no other ">", so that a
+  // name occurs in a text exactly where a "<$" starts a token that ends at
+  // the next ">".
+  bool NamesAreTokens() const { return names_are_tokens_; }
+
  private:
   int IndexOf(std::string_view name) const;
+  void Index(int entry);
+  void Reindex();
+
   std::vector<TEntry> entries_;
   std::vector<TValueSet> sets_;
+  // Kept up to date by every change, so readers on two threads only read.
+  std::unordered_map<std::string, std::vector<int>> by_name_;
+  bool names_are_tokens_ = true;
 };
 
 // The one table of the process.

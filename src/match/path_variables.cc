@@ -127,18 +127,41 @@ std::string EscapeRegExpr(std::string_view text) {
 std::string SolvePath(std::string_view input) {
   std::string text(input);
   if (!MayHoldVariable(text)) return text;
-  const auto& entries = PathVariableTable().Entries();
-  // From the last entry back: a name with several entries is resolved by its
-  // last one, and the earlier ones find no name left.
-  for (size_t i = entries.size(); i-- > 0;) {
-    const auto& entry = entries[i];
-    if (text.find(entry.name) == std::string::npos) continue;
-    bool regex = text.starts_with(kRegExprPrefix) ||
-                 text.find("=<regexpr>") != std::string::npos;
+  const TPathVariableTable& table = PathVariableTable();
+  const auto& entries = table.Entries();
+  auto replace = [&text](const TPathVariableTable::TEntry& entry) {
+    bool regex = text.starts_with(kRegExprPrefix) || text.find("=<regexpr>") != std::string::npos;
     text = StringReplaceAll(text, entry.name, regex ? EscapeRegExpr(entry.value) : entry.value,
                             /*ignore_case=*/true);
+  };
+  // From the last entry back: a name with several entries is resolved by its
+  // last one, and the earlier ones find no name left.
+  if (!table.NamesAreTokens()) {
+    for (size_t i = entries.size(); i-- > 0;) {
+      if (text.find(entries[i].name) != std::string::npos) replace(entries[i]);
+    }
+    return text;
   }
-  return text;
+  // The same walk, visiting only the entries whose name the text holds: the
+  // next one is the highest entry below the last one visited that is named
+  // by a "<$...>" token of the text as it stands now.
+  size_t below = entries.size();
+  for (;;) {
+    int next = -1;
+    for (size_t at = text.find("<$"); at != std::string::npos; at = text.find("<$", at + 2)) {
+      size_t end = text.find('>', at + 2);
+      if (end == std::string::npos) break;
+      const std::vector<int>* named =
+          table.EntriesNamed(std::string_view(text).substr(at, end - at + 1));
+      if (named == nullptr) continue;
+      for (int i : *named) {
+        if (static_cast<size_t>(i) < below && i > next) next = i;
+      }
+    }
+    if (next < 0) return text;
+    below = static_cast<size_t>(next);
+    replace(entries[below]);
+  }
 }
 
 void SolvePathAll(std::string_view text, TStringList* list) {

@@ -45,6 +45,8 @@ std::string JoinPairs(const std::vector<std::string>& pairs, TQuoting quoting) {
 }
 
 void PadTo(TStringList* params, int count) {
+  if (params->Count() >= count) return;
+  params->Reserve(count);
   while (params->Count() < count) params->Add(std::string());
 }
 

@@ -1,5 +1,6 @@
 #include "rules/rule_lint.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "base/ansi_text.h"
@@ -7,6 +8,8 @@
 #include "base/string_list.h"
 #include "rules/include_codec.h"
 #include "rules/include_format.h"
+#include "rules/rule_filters.h"
+#include "rules/rule_grammar.h"
 #include "rules/rule_types.h"
 
 namespace vx {
@@ -83,32 +86,22 @@ class TLinter {
 
   // True for a rule line.
   bool CheckLine(int number, std::string_view line) {
-    bool coded = false;
-    if (line.size() > fmt::kCodedPrefixLength && line.starts_with(fmt::kScrambledMarker)) {
-      line.remove_prefix(fmt::kCodedPrefixLength);
-      coded = true;
-    }
-    if (line.size() > fmt::kCodedPrefixLength && line.starts_with(fmt::kEncryptedMarker)) {
-      line.remove_prefix(fmt::kCodedPrefixLength);
-      coded = true;
-    }
-    if (line.starts_with("::")) {
-      CheckProductHeader(number, line, coded);
+    TRuleLineParts parts = ParseRuleLine(line);
+    bool coded = line.size() > fmt::kCodedPrefixLength &&
+                 (line.starts_with(fmt::kScrambledMarker) || line.starts_with(fmt::kEncryptedMarker));
+    if (parts.kind == TRuleLineKind::rlProductHeader) {
+      while (line.size() > fmt::kCodedPrefixLength && !line.starts_with("::")) {
+        line.remove_prefix(fmt::kCodedPrefixLength);
+      }
+      CheckProductHeader(number, line, parts.product, coded);
       return false;
     }
-    if (line.size() > fmt::kCodedPrefixLength && line.starts_with("0x")) {
-      std::string_view id = line.substr(2, 8);
-      if (id.size() != 8 || !IsHexDigits(id)) {
-        Report(number, "rule identifier '" + std::string(id) + "' is not eight hexadecimal digits");
-      }
-      size_t colon = line.find(':');
-      if (colon == std::string_view::npos) return false;
-      line.remove_prefix(colon + 1);
+    if (parts.has_rule_id && (parts.rule_id.size() != 8 || !IsHexDigits(parts.rule_id))) {
+      Report(number, "rule identifier '" + std::string(parts.rule_id) +
+                         "' is not eight hexadecimal digits");
     }
-    if (line.empty() || line[0] == '/' || line[0] == ':') return false;
-    size_t colon = line.find(':');
-    if (colon == std::string_view::npos) return false;
-    std::string type(line.substr(0, colon));
+    if (parts.kind != TRuleLineKind::rlRule) return false;
+    std::string type(parts.type);
     const TRuleTypeInfo* info = FindRuleType(type);
     if (info == nullptr) {
       Report(number, "unknown rule type '" + type + "'");
@@ -118,19 +111,32 @@ class TLinter {
       Report(number, "rule type '" + type + "' has no handler and is reported as unknown");
       return true;
     }
-    int params = static_cast<int>(SplitCommaText(line.substr(colon + 1)).size());
-    if (params < info->min_params || params > info->max_params) {
+    std::vector<std::string> params = SplitCommaText(parts.params);
+    int count = static_cast<int>(params.size());
+    if (count < info->min_params || count > info->max_params) {
       std::string range = info->min_params == info->max_params
                               ? IntToStr(info->min_params)
                               : IntToStr(info->min_params) + " to " + IntToStr(info->max_params);
-      Report(number, type + " takes " + range + " parameters, found " + IntToStr(params));
+      Report(number, type + " takes " + range + " parameters, found " + IntToStr(count));
+    }
+    std::vector<int> positions;
+    for (int position : {info->file_advanced, info->registry_advanced, info->build_advanced}) {
+      if (position >= 0 && position < count &&
+          std::find(positions.begin(), positions.end(), position) == positions.end()) {
+        positions.push_back(position);
+      }
+    }
+    for (int position : positions) {
+      for (const std::string& pair : UnreadableFlowPairs(params[position])) {
+        Report(number, "'" + pair + "' cannot be read: a build date has eight digits, a skip "
+                       "count is a number of lines");
+      }
     }
     return true;
   }
 
-  void CheckProductHeader(int number, std::string_view line, bool coded) {
-    std::string_view entry = line.size() > 3 ? line.substr(3) : std::string_view();
-    std::string name = Trim(entry.substr(0, entry.find(fmt::kProductInfoSeparator)));
+  void CheckProductHeader(int number, std::string_view line, const std::string& name,
+                          bool coded) {
     if (name.empty()) {
       Report(number, "product header without a product name");
     } else if (line[2] != ' ') {

@@ -86,7 +86,7 @@ void TScanThread::SetStatus(int kind, const std::string& text) {
 
 void TScanThread::AdvanceProgress(int32_t n) {
   ProgressPosition += n;
-  if (!OnProgress) return;
+  if (!OnProgress || (ProgressEvery > 1 && ProgressPosition % ProgressEvery != 0)) return;
   int32_t position = ProgressPosition;
   int32_t total = ProgressTotal;
   RunDisplayHandler([&] { Synchronize([&] { OnProgress(*this, 0, position, total); }); });

@@ -80,6 +80,11 @@ class TScanThread : public TThread, private TScanServices, private TFindingSink 
   TScanSteps Steps;
   // Where warning boxes and event-log entries go; none are shown without.
   TNotifier* Notifier = nullptr;
+  // OnProgress fires only for positions that are a multiple of this. Every
+  // event is a hand-over to the main thread, one per rule line; a display
+  // that draws only every tenth position says so here and is spared the
+  // others.
+  int32_t ProgressEvery = 1;
 
   // ---- Events.
   TProductFilterEvent OnProductFilter;

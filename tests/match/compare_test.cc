@@ -10,7 +10,7 @@
 #include "base/ansi_text.h"
 #include "match/boyer_moore.h"
 #include "match/wildcard.h"
-#include "match/include_log.h"
+#include "support/include_log.h"
 
 namespace vx {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "match/include_log.h"
+#include "support/include_log.h"
 #include "match/path_variable_table.h"
 #include "match/path_variables.h"
 

@@ -85,7 +85,8 @@ TEST(RuleLintTest, ReportsEachKindOfProblemWithItsLine) {
       "::NoBlank\n"            // 7
       "::  \n"                 // 8
       "#%@@@@\n"               // 9
-      "0xZZ:File:a,b\n";       // 10 bad identifier (the rule itself is fine)
+      "0xZZ:File:a,b\n"        // 10 bad identifier (the rule itself is fine)
+      "File:a,b,\"build>=2008,skipcount=two,filesize=3\"\n";  // 11 unreadable pairs
   EXPECT_EQ(Lint(plain),
             (std::vector<std::string>{
                 "3: unknown rule type 'Regykey'",
@@ -96,7 +97,11 @@ TEST(RuleLintTest, ReportsEachKindOfProblemWithItsLine) {
                 "8: product header without a product name",
                 "9: '#%' line is not valid Base64 (the scanner rejects the whole file)",
                 "10: rule identifier 'ZZ:File:' is not eight hexadecimal digits",
-                "1: '// count:' announces 4, the file has 5 rule lines",
+                "11: 'build>=2008' cannot be read: a build date has eight digits, a skip count "
+                "is a number of lines",
+                "11: 'skipcount=two' cannot be read: a build date has eight digits, a skip count "
+                "is a number of lines",
+                "1: '// count:' announces 4, the file has 6 rule lines",
             }));
 }
 

@@ -1,7 +1,7 @@
 // Runs a test inside a fresh temporary directory that has a "Logs" folder,
 // so that the include error log is written, and reads that log back.
-#ifndef VX_TESTS_MATCH_INCLUDE_LOG_H_
-#define VX_TESTS_MATCH_INCLUDE_LOG_H_
+#ifndef VX_TESTS_SUPPORT_INCLUDE_LOG_H_
+#define VX_TESTS_SUPPORT_INCLUDE_LOG_H_
 
 #include <filesystem>
 #include <fstream>
@@ -38,4 +38,4 @@ class TScopedIncludeLog {
 
 }  // namespace vx::testing
 
-#endif  // VX_TESTS_MATCH_INCLUDE_LOG_H_
+#endif  // VX_TESTS_SUPPORT_INCLUDE_LOG_H_

@@ -52,6 +52,9 @@ constexpr uint32_t kRegQword = 11;
 // same.
 enum class TRegView : uint8_t { rv32, rv64 };
 
+// The view as the rule files and the reports count it ("AccessBits"): 32 or 64.
+constexpr int RegViewBits(TRegView view) { return view == TRegView::rv64 ? 64 : 32; }
+
 // One value as stored: its Windows type and raw bytes. String values hold
 // UTF-16LE bytes as Windows keeps them (with their terminating zero when the
 // writer stored one); callers convert them to ANSI text.

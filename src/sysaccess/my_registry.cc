@@ -98,20 +98,22 @@ void TMyRegistry::SetRootKey(uint32_t root) {
 
 void TMyRegistry::SetBits(int bits) {
   if (bits != 32 && bits != 64) throw EVxError("Windows Registry only supported with 32 or 64 bits!");
-  if (bits == 32) {
+  SetView(bits == 64 ? TRegView::rv64 : TRegView::rv32);
+}
+
+void TMyRegistry::SetView(TRegView view) {
+  if (view == TRegView::rv32) {
     access_ &= ~kKeyWow64_64Key;
   } else {
     access_ &= ~kKeyWow64_32Key;
     access_ |= kKeyWow64_64Key;
   }
-  bits_ = static_cast<uint8_t>(bits);
+  view_ = view;
 }
 
 uint32_t TMyRegistry::AddViewBits(uint32_t mask) const {
-  return bits_ == 64 ? (mask | kKeyWow64_64Key) : mask;
+  return view_ == TRegView::rv64 ? (mask | kKeyWow64_64Key) : mask;
 }
-
-TRegView TMyRegistry::View() const { return bits_ == 64 ? TRegView::rv64 : TRegView::rv32; }
 
 std::string TMyRegistry::AbsolutePath(std::string_view path, bool* relative) const {
   *relative = path.empty() || path[0] != '\\';
@@ -138,7 +140,7 @@ bool TMyRegistry::OpenKeyReadOnly(std::string_view path) {
 }
 
 bool TMyRegistry::OpenKey(std::string_view path, bool can_create) {
-  SetBits(bits_);  // the view rule of SetBits on the full-rights mask
+  SetView(view_);  // the view flag on the full-rights mask
   bool relative = false;
   std::string full = AbsolutePath(path, &relative);
   auto key = can_create ? CurrentMachine().CreateKey(root_key_, full, View())
@@ -325,11 +327,11 @@ void TMyRegistry::GetKeyNames(TStringList* list) {
 
 bool TMyRegistry::HasSubKeys() { return current_ && !current_->SubKeyNames().empty(); }
 
-bool RegReadString(uint32_t root, std::string_view path, std::string_view value_name, int bits,
+bool RegReadString(uint32_t root, std::string_view path, std::string_view value_name, TRegView view,
                    std::string* out) {
   TMyRegistry reg;
   reg.SetRootKey(root);
-  reg.SetBits(bits);
+  reg.SetView(view);
   if (!reg.OpenKeyReadOnly(path)) return false;
   switch (reg.GetDataType(value_name)) {
     case rtString:
@@ -348,7 +350,7 @@ bool RegReadInteger(uint32_t root, std::string_view path, std::string_view value
                     int32_t* out) {
   TMyRegistry reg;
   reg.SetRootKey(root);
-  reg.SetBits(32);
+  reg.SetView(TRegView::rv32);
   if (!reg.OpenKeyReadOnly(path) || reg.GetDataType(value_name) != rtDWord) return false;
   *out = reg.ReadInteger(value_name);
   return true;
@@ -361,11 +363,11 @@ bool RegReadBool(uint32_t root, std::string_view path, std::string_view value_na
   return true;
 }
 
-bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, bool use64) {
+bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, TRegView view) {
   try {
     TMyRegistry reg;
     reg.SetRootKey(root);
-    if (use64) reg.SetBits(64);
+    reg.SetView(view);
     if (!reg.OpenKey(path, false)) return false;
     if (list) reg.GetKeyNames(list);
     return true;
@@ -375,12 +377,11 @@ bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, 
   }
 }
 
-bool RegKeyExists(uint32_t root, std::string_view path, int view) {
+bool RegKeyExists(uint32_t root, std::string_view path, TRegView view) {
   try {
     TMyRegistry reg;
     reg.SetRootKey(root);
-    if (view == 0) reg.SetBits(32);
-    if (view == 1) reg.SetBits(64);
+    reg.SetView(view);
     return reg.KeyExists(path);
   } catch (...) {
     return false;
@@ -441,7 +442,7 @@ bool IsMiniNT() {
   // Asked of the current machine each time: one key lookup is cheap, and a
   // value kept across machines (tests open many) could answer for the wrong one.
   if (!HasCurrentMachine()) return false;
-  return RegKeyExists(kHkeyLocalMachine, "\\system\\currentcontrolset\\control\\minint", 0);
+  return RegKeyExists(kHkeyLocalMachine, "\\system\\currentcontrolset\\control\\minint", TRegView::rv32);
 }
 
 }  // namespace vx

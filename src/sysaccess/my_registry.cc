@@ -115,42 +115,36 @@ uint32_t TMyRegistry::AddViewBits(uint32_t mask) const {
   return view_ == TRegView::rv64 ? (mask | kKeyWow64_64Key) : mask;
 }
 
-std::string TMyRegistry::AbsolutePath(std::string_view path, bool* relative) const {
-  *relative = path.empty() || path[0] != '\\';
-  if (!*relative) return std::string(path.substr(1));
+std::string TMyRegistry::AbsolutePath(std::string_view path) const {
+  if (!path.empty() && path[0] == '\\') return std::string(path.substr(1));
   if (current_ && !current_path_.empty()) {
     return path.empty() ? current_path_ : current_path_ + "\\" + std::string(path);
   }
   return std::string(path);
 }
 
+bool TMyRegistry::MakeCurrent(std::unique_ptr<TRegKey> key, std::string path) {
+  if (!key) return false;
+  current_ = std::move(key);
+  current_path_ = std::move(path);
+  return true;
+}
+
 bool TMyRegistry::OpenKeyReadOnly(std::string_view path) {
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
+  std::string full = AbsolutePath(path);
   // The falling rights (KEY_READ, KEY_READ without notify, KEY_QUERY_VALUE)
   // all open the same key on a machine that keeps no access lists, so one
   // attempt stands for the three.
-  auto key = CurrentMachine().OpenKey(root_key_, full, View());
-  if (!key) return false;
-  bool had_current = current_ != nullptr;
-  std::string new_path = (relative && had_current) ? full : std::string(relative ? path : path.substr(1));
-  current_ = std::move(key);
-  current_path_ = std::move(new_path);
-  return true;
+  auto key = CurrentMachine().OpenKey(root_key_, full, view_);
+  return MakeCurrent(std::move(key), std::move(full));
 }
 
 bool TMyRegistry::OpenKey(std::string_view path, bool can_create) {
   SetView(view_);  // the view flag on the full-rights mask
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
-  auto key = can_create ? CurrentMachine().CreateKey(root_key_, full, View())
-                        : CurrentMachine().OpenKey(root_key_, full, View());
-  if (!key) return false;
-  bool had_current = current_ != nullptr;
-  std::string new_path = (relative && had_current) ? full : std::string(relative ? path : path.substr(1));
-  current_ = std::move(key);
-  current_path_ = std::move(new_path);
-  return true;
+  std::string full = AbsolutePath(path);
+  auto key = can_create ? CurrentMachine().CreateKey(root_key_, full, view_)
+                        : CurrentMachine().OpenKey(root_key_, full, view_);
+  return MakeCurrent(std::move(key), std::move(full));
 }
 
 void TMyRegistry::CloseKey() {
@@ -159,9 +153,7 @@ void TMyRegistry::CloseKey() {
 }
 
 bool TMyRegistry::KeyExists(std::string_view path) {
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
-  return CurrentMachine().OpenKey(root_key_, full, View()) != nullptr;
+  return CurrentMachine().OpenKey(root_key_, AbsolutePath(path), view_) != nullptr;
 }
 
 bool TMyRegistry::ReadAnsiData(std::string_view name, TRegValue* value) {
@@ -314,9 +306,7 @@ bool TMyRegistry::DeleteValue(std::string_view name) {
 }
 
 bool TMyRegistry::DeleteKey(std::string_view path) {
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
-  return CurrentMachine().DeleteKey(root_key_, full, View());
+  return CurrentMachine().DeleteKey(root_key_, AbsolutePath(path), view_);
 }
 
 void TMyRegistry::GetKeyNames(TStringList* list) {

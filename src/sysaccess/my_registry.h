@@ -144,8 +144,11 @@ class TMyRegistry : public TObject {
   bool HasSubKeys();
 
  private:
-  // Splits a path into "from root" and the absolute path it names.
-  std::string AbsolutePath(std::string_view path, bool* relative) const;
+  // The path from the root that `path` names (see "Key paths" above).
+  std::string AbsolutePath(std::string_view path) const;
+  // Makes an opened key current under its path from the root; false (and
+  // nothing changed) when there is no key.
+  bool MakeCurrent(std::unique_ptr<TRegKey> key, std::string path);
   bool ReadAnsiData(std::string_view name, TRegValue* value);
   void WriteValue(std::string_view name, uint32_t type, std::string data);
 

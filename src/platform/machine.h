@@ -22,16 +22,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vx {
+#include "platform/registry_roots.h"
 
-// Registry root handles as Windows numbers them.
-constexpr uint32_t kHkeyClassesRoot = 0x80000000u;
-constexpr uint32_t kHkeyCurrentUser = 0x80000001u;
-constexpr uint32_t kHkeyLocalMachine = 0x80000002u;
-constexpr uint32_t kHkeyUsers = 0x80000003u;
-constexpr uint32_t kHkeyPerformanceData = 0x80000004u;
-constexpr uint32_t kHkeyCurrentConfig = 0x80000005u;
-constexpr uint32_t kHkeyDynData = 0x80000006u;
+namespace vx {
 
 // Registry value types as Windows numbers them.
 constexpr uint32_t kRegNone = 0;

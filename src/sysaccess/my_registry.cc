@@ -4,26 +4,11 @@
 
 #include "base/codepage.h"
 #include "base/error.h"
+#include "platform/registry_roots.h"
 
 namespace vx {
 
 namespace {
-
-struct TRootName {
-  uint32_t handle;
-  const char* long_name;
-  const char* short_name;
-};
-
-constexpr TRootName kRootNames[] = {
-    {kHkeyClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
-    {kHkeyCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
-    {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
-    {kHkeyUsers, "HKEY_USERS", "HKUS"},
-    {kHkeyPerformanceData, "HKEY_PERFORMANCE_DATA", "HKPD"},
-    {kHkeyCurrentConfig, "HKEY_CURRENT_CONFIG", "HKCC"},
-    {kHkeyDynData, "HKEY_DYN_DATA", "HKDD"},
-};
 
 bool IsStringType(uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
@@ -379,17 +364,13 @@ bool RegKeyExists(uint32_t root, std::string_view path, TRegView view) {
 }
 
 std::string RootKeyToName(uint32_t root) {
-  for (const TRootName& r : kRootNames) {
-    if (r.handle == root) return r.long_name;
-  }
-  return std::to_string(root);
+  const TRegRoot* row = RegRootOfHandle(root);
+  return row ? std::string(row->long_name) : std::to_string(root);
 }
 
 uint32_t NameToRootKey(std::string_view name) {
-  for (const TRootName& r : kRootNames) {
-    if (name == r.long_name || name == r.short_name) return r.handle;
-  }
-  return 0;
+  const TRegRoot* row = RegRootOfName(name);
+  return row ? row->handle : 0;
 }
 
 TRegistryPath SplitRegistryPath(std::string_view full_path) {

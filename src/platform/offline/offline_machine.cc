@@ -14,6 +14,7 @@
 #include "platform/offline/shell_folders.h"
 #include "platform/offline/shortcut_file.h"
 #include "platform/offline/volumes.h"
+#include "platform/registry_roots.h"
 
 namespace vx {
 
@@ -27,8 +28,10 @@ constexpr std::string_view kNoUserFolders[] = {
     "All Users", "Default", "Default User", "Public", "LocalService", "NetworkService",
 };
 
-const char* RootKeyShortName(uint32_t root) {
-  return root == kHkeyLocalMachine ? "HKLM" : "HKU";
+// The backend mounts hives under HKLM and HKU only.
+std::string_view MountRootName(uint32_t root) {
+  if (root == kHkeyLocalMachine) return RegRootOfHandle(kHkeyLocalMachine)->short_name;
+  return kHkeyUsersOtherName;
 }
 
 bool ReadHostFile(const std::string& path, std::string* data) {
@@ -43,10 +46,17 @@ bool ReadHostFile(const std::string& path, std::string* data) {
   return static_cast<bool>(in);
 }
 
+// Keys of user hives wait until the users are known. Names are taken here
+// without regard to case, and the long ones as bare prefixes.
 bool IsUserRoot(const TRegOp& op) {
-  return AnsiStartsText("HKEY_USERS", op.key) || AnsiStartsText("HKEY_CURRENT_USER", op.key) ||
-         AnsiStartsText("HKU\\", op.key) || AnsiStartsText("HKUS\\", op.key) ||
-         AnsiStartsText("HKCU\\", op.key);
+  for (uint32_t handle : {kHkeyUsers, kHkeyCurrentUser}) {
+    const TRegRoot* root = RegRootOfHandle(handle);
+    if (AnsiStartsText(root->long_name, op.key) ||
+        AnsiStartsText(std::string(root->short_name) + '\\', op.key)) {
+      return true;
+    }
+  }
+  return AnsiStartsText(std::string(kHkeyUsersOtherName) + '\\', op.key);
 }
 
 }  // namespace
@@ -140,8 +150,8 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflin
         sources.push_back(host);
         if (!hive->Damage().empty()) messages->push_back(host + ": " + hive->Damage());
       } else {
-        messages->push_back(host + ": " + error + "; " + RootKeyShortName(root) + "\\" + name +
-                            " is read without it");
+        messages->push_back(host + ": " + error + "; " + std::string(MountRootName(root)) + "\\" +
+                            name + " is read without it");
       }
     }
     if (hive) hive->SetCodePage(code_page);
@@ -504,7 +514,7 @@ std::string TOfflineMachine::Describe() {
   }
   out << "Registry roots:\n";
   for (const auto& mount : registry_->Mounts()) {
-    out << "  " << (mount->root == kHkeyLocalMachine ? "HKLM\\" : "HKU\\") << text(mount->name) << "  <- ";
+    out << "  " << MountRootName(mount->root) << "\\" << text(mount->name) << "  <- ";
     if (mount->sources.empty()) {
       out << (mount->overlay.ChildCount() ? "registry text" : "empty");
     } else {

@@ -34,7 +34,10 @@ std::string_view MountRootName(uint32_t root) {
   return kHkeyUsersOtherName;
 }
 
-bool ReadHostFile(const std::string& path, std::string* data) {
+// Reads a .reg text from the host: one the image folder holds (its host path
+// resolved from the target path) or one the options name. False when it is
+// missing, unreadable or larger than kMaxRegTextBytes.
+bool ReadHostRegText(const std::string& path, std::string* data) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);
@@ -128,7 +131,7 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflin
   std::vector<TPendingText> texts;
   auto read_reg_text = [&](const std::string& host_path, std::string hkcu) {
     std::string data;
-    if (!ReadHostFile(host_path, &data)) {
+    if (!ReadHostRegText(host_path, &data)) {
       messages->push_back(host_path + ": cannot read the file");
       return;
     }

@@ -22,6 +22,10 @@ bool TMachine::DirectoryExists(std::string_view path) {
   return GetFileInfo(path, &info) && info.is_directory;
 }
 
+bool TMachine::ReadFileBytes(std::string_view path, std::string* data, uint64_t max_bytes) {
+  return ReadFile(path, data, max_bytes) == TReadStatus::rsOk;
+}
+
 TMachine& CurrentMachine() {
   if (!MachineSlot()) throw std::logic_error("no machine to scan has been set");
   return *MachineSlot();

@@ -11,6 +11,11 @@
 // operations throws for it. A refused write (a read-only image) is a failed
 // write and gives false as well.
 //
+// Reads of files say more than that, because the rules take absence as an
+// answer and a failure as something to tell the user: ReadFile and OpenFile
+// report TReadStatus::rsMissing when nothing is at the path and rsUnreadable
+// when something is there that cannot be read.
+//
 // Thread safety: the scan thread and the main thread may call a machine at the
 // same time; implementations guard their caches.
 #ifndef VX_PLATFORM_MACHINE_H_
@@ -102,6 +107,14 @@ struct TStreamInfo {
   uint64_t size = 0;
 };
 
+// What a file read found.
+enum class TReadStatus : uint8_t {
+  rsOk,          // the bytes were read
+  rsMissing,     // nothing is at the path (or the path leads off the volume)
+  rsUnreadable,  // something is there but cannot be read: a folder, or a file
+                 // that fails to open or to read
+};
+
 // Sequential or random reads of one target file, for files too large to read
 // whole (hashes, searches).
 class TFileReader {
@@ -163,11 +176,17 @@ class TMachine {
   virtual bool GetFileInfo(std::string_view path, TFileInfo* info) = 0;
   bool FileExists(std::string_view path);       // a file, not a folder
   bool DirectoryExists(std::string_view path);  // a folder
-  // Reads a whole file, at most `max_bytes`; false when absent or unreadable.
-  virtual bool ReadFile(std::string_view path, std::string* data,
-                        uint64_t max_bytes = UINT64_MAX) = 0;
-  // nullptr when absent or unreadable.
-  virtual std::unique_ptr<TFileReader> OpenFile(std::string_view path) = 0;
+  // Reads a whole file; of a longer one its first `max_bytes` (rsOk).
+  // rsMissing when nothing is at `path`, rsUnreadable when a folder is or
+  // the file cannot be opened or read; `data` then holds nothing useful.
+  virtual TReadStatus ReadFile(std::string_view path, std::string* data,
+                               uint64_t max_bytes = UINT64_MAX) = 0;
+  // ReadFile for callers to whom only success matters: true for rsOk.
+  bool ReadFileBytes(std::string_view path, std::string* data, uint64_t max_bytes = UINT64_MAX);
+  // nullptr when absent or unreadable; `status`, when given, says which
+  // (rsOk with a reader), as ReadFile does.
+  virtual std::unique_ptr<TFileReader> OpenFile(std::string_view path,
+                                                TReadStatus* status = nullptr) = 0;
   // Alternate data streams of a file or folder (not the unnamed main
   // stream); false when the path does not exist. A volume that keeps no
   // streams lists none.

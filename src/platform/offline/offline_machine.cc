@@ -384,12 +384,12 @@ bool TOfflineMachine::GetFileInfo(std::string_view path, TFileInfo* info) {
   return volumes_->Info(path, info);
 }
 
-bool TOfflineMachine::ReadFile(std::string_view path, std::string* data, uint64_t max_bytes) {
+TReadStatus TOfflineMachine::ReadFile(std::string_view path, std::string* data, uint64_t max_bytes) {
   return volumes_->Read(path, data, max_bytes);
 }
 
-std::unique_ptr<TFileReader> TOfflineMachine::OpenFile(std::string_view path) {
-  return volumes_->Open(path);
+std::unique_ptr<TFileReader> TOfflineMachine::OpenFile(std::string_view path, TReadStatus* status) {
+  return volumes_->Open(path, status);
 }
 
 bool TOfflineMachine::ListStreams(std::string_view path, std::vector<TStreamInfo>* out) {
@@ -421,7 +421,7 @@ std::string TOfflineMachine::HostPathOf(std::string_view target_path) {
 bool TOfflineMachine::ReadShortcut(std::string_view path, TShortcutInfo* info) {
   constexpr uint64_t kMaxShortcutBytes = 4 * 1024 * 1024;
   std::string bytes;
-  if (!volumes_->Read(path, &bytes, kMaxShortcutBytes)) return false;
+  if (volumes_->Read(path, &bytes, kMaxShortcutBytes) != TReadStatus::rsOk) return false;
   bool from_environment = false;
   TShortcutInfo result;
   if (!ParseShortcut(bytes, code_page_, &result, &from_environment)) return false;

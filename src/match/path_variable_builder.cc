@@ -21,40 +21,46 @@ constexpr const char* kCurrentUserShellFolders =
 constexpr const char* kCurrentVersion = "Microsoft\\Windows\\CurrentVersion\\";
 constexpr const char* kQuickLaunch = "\\Microsoft\\Internet Explorer\\Quick Launch";
 
+// How a registry row reads and sets its variable.
+enum TRowFlags : uint8_t {
+  rfNone = 0,
+  rfOnly32 = 1,     // only in the 32-bit pass
+  rfFromRoot = 2,   // the key is taken from the root, not below the pass's software key
+  rfOverwrite = 4,  // replaces a value the shell folders gave
+};
+
 struct TPathRegistryUpdaterRecord {
   const char* Variable;
   uint32_t RootKey;
   const char* KeyPath;
   const char* ValueName;
-  bool Only32;
-  bool FromRoot;
-  bool Overwrite;
+  uint8_t Flags;  // TRowFlags
   const char* Append;
   const char* CutAt;
 };
 
 const std::array<TPathRegistryUpdaterRecord, 21> kRegistryRows = {{
-    {"<$COMMONDESKTOP>", kHkeyLocalMachine, kShellFolders, "Common Desktop", false, false, false, "", ""},
-    {"<$COMMONAPPDATA>", kHkeyLocalMachine, kShellFolders, "Common AppData", false, false, false, "", ""},
-    {"<$COMMONSTARTUP>", kHkeyLocalMachine, kShellFolders, "Common Startup", false, false, false, "", ""},
-    {"<$COMMONSTARTMENU>", kHkeyLocalMachine, kShellFolders, "Common Start Menu", false, false, false, "", ""},
-    {"<$COMMONPROGRAMS>", kHkeyLocalMachine, kShellFolders, "Common Programs", false, false, false, "", ""},
-    {"<$COMMONFAVORITES>", kHkeyLocalMachine, kShellFolders, "Common Favorites", false, false, false, "", ""},
-    {"<$COMMONTEMPLATES>", kHkeyLocalMachine, kShellFolders, "Common Templates", false, false, false, "", ""},
-    {"<$COMMONDOCUMENTS>", kHkeyLocalMachine, kShellFolders, "Common Documents", false, false, false, "", ""},
-    {"<$COMMONPROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "CommonFilesDir", false, false, true, "", ""},
-    {"<$PROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir", false, false, true, "", ""},
-    {"<$DESKTOP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Desktop", true, true, false, "", ""},
-    {"<$APPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "AppData", true, true, false, "", ""},
-    {"<$STARTUP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Startup", true, true, false, "", ""},
-    {"<$STARTMENU>", kHkeyCurrentUser, kCurrentUserShellFolders, "Start Menu", true, true, false, "", ""},
-    {"<$PROGRAMS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Programs", true, true, false, "", ""},
-    {"<$FAVORITES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Favorites", true, true, false, "", ""},
-    {"<$TEMPLATES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Templates", true, true, false, "", ""},
-    {"<$PERSONAL>", kHkeyCurrentUser, kCurrentUserShellFolders, "Personal", true, true, false, "", ""},
-    {"<$LOCALAPPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local AppData", true, true, false, "", ""},
-    {"<$LOCALSETTINGS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local Settings", true, true, false, "", ""},
-    {"<$PATH>", kHkeyCurrentUser, "Environment\\", "PATH", false, true, false, "", ";"},
+    {"<$COMMONDESKTOP>", kHkeyLocalMachine, kShellFolders, "Common Desktop", rfNone, "", ""},
+    {"<$COMMONAPPDATA>", kHkeyLocalMachine, kShellFolders, "Common AppData", rfNone, "", ""},
+    {"<$COMMONSTARTUP>", kHkeyLocalMachine, kShellFolders, "Common Startup", rfNone, "", ""},
+    {"<$COMMONSTARTMENU>", kHkeyLocalMachine, kShellFolders, "Common Start Menu", rfNone, "", ""},
+    {"<$COMMONPROGRAMS>", kHkeyLocalMachine, kShellFolders, "Common Programs", rfNone, "", ""},
+    {"<$COMMONFAVORITES>", kHkeyLocalMachine, kShellFolders, "Common Favorites", rfNone, "", ""},
+    {"<$COMMONTEMPLATES>", kHkeyLocalMachine, kShellFolders, "Common Templates", rfNone, "", ""},
+    {"<$COMMONDOCUMENTS>", kHkeyLocalMachine, kShellFolders, "Common Documents", rfNone, "", ""},
+    {"<$COMMONPROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "CommonFilesDir", rfOverwrite, "", ""},
+    {"<$PROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir", rfOverwrite, "", ""},
+    {"<$DESKTOP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Desktop", rfOnly32 | rfFromRoot, "", ""},
+    {"<$APPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "AppData", rfOnly32 | rfFromRoot, "", ""},
+    {"<$STARTUP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Startup", rfOnly32 | rfFromRoot, "", ""},
+    {"<$STARTMENU>", kHkeyCurrentUser, kCurrentUserShellFolders, "Start Menu", rfOnly32 | rfFromRoot, "", ""},
+    {"<$PROGRAMS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Programs", rfOnly32 | rfFromRoot, "", ""},
+    {"<$FAVORITES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Favorites", rfOnly32 | rfFromRoot, "", ""},
+    {"<$TEMPLATES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Templates", rfOnly32 | rfFromRoot, "", ""},
+    {"<$PERSONAL>", kHkeyCurrentUser, kCurrentUserShellFolders, "Personal", rfOnly32 | rfFromRoot, "", ""},
+    {"<$LOCALAPPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local AppData", rfOnly32 | rfFromRoot, "", ""},
+    {"<$LOCALSETTINGS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local Settings", rfOnly32 | rfFromRoot, "", ""},
+    {"<$PATH>", kHkeyCurrentUser, "Environment\\", "PATH", rfFromRoot, "", ";"},
 }};
 
 struct TTemplateCopyRecord {
@@ -120,9 +126,9 @@ void BuildPathVariables(TPathVariableTable& table, TRegView view) {
 
   // Registry refinements.
   for (const auto& row : kRegistryRows) {
-    if (row.Only32 && view == TRegView::rv64) continue;
-    if (!row.Overwrite && !table.Get(row.Variable).empty()) continue;
-    std::string key = row.FromRoot ? std::string(row.KeyPath) : software + row.KeyPath;
+    if ((row.Flags & rfOnly32) && view == TRegView::rv64) continue;
+    if (!(row.Flags & rfOverwrite) && !table.Get(row.Variable).empty()) continue;
+    std::string key = (row.Flags & rfFromRoot) ? std::string(row.KeyPath) : software + row.KeyPath;
     std::string value;
     bool read = false;
     try {

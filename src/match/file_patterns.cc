@@ -38,6 +38,9 @@ std::string_view NameOf(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+bool HasFiles(TEntryKind kind) { return kind != TEntryKind::ekFolders; }
+bool HasFolders(TEntryKind kind) { return kind != TEntryKind::ekFiles; }
+
 bool IsAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -77,10 +80,9 @@ void RemoveDotEntries(TStringList* list) {
   }
 }
 
-TStringList SearchDirectory(std::string_view pattern, bool include_files, bool include_folders,
-                            int name_form) {
+TStringList SearchDirectory(std::string_view pattern, TEntryKind kind, TNameForm name_form) {
   TStringList result;
-  if (name_form != kNameFormBare && name_form != kNameFormFull) return result;
+  if (name_form != TNameForm::nfBare && name_form != TNameForm::nfFull) return result;
   TPatternForm form = FormOf(pattern);
   std::string directory;
   std::string mask = "*.*";
@@ -100,20 +102,19 @@ TStringList SearchDirectory(std::string_view pattern, bool include_files, bool i
   std::vector<TFileInfo> entries;
   if (!CurrentMachine().ListDirectory(directory, mask, &entries)) return result;
   for (const TFileInfo& entry : entries) {
-    if (entry.is_directory ? !include_folders : !include_files) continue;
+    if (entry.is_directory ? !HasFolders(kind) : !HasFiles(kind)) continue;
     if (form != pfPlain) {
       // Rules name files without the blanks a name may start or end with.
       if (!MatchValue(directory + Trim(entry.name), pattern, true, cmWildcard)) continue;
     }
     // The listed name is the entry's own, blanks included, so that the file
     // can be opened by it.
-    result.Add(name_form == kNameFormFull ? directory + entry.name : entry.name);
+    result.Add(name_form == TNameForm::nfFull ? directory + entry.name : entry.name);
   }
   return result;
 }
 
-TStringList FindPathPattern(std::string_view pattern, bool find_files, bool find_folders,
-                            bool recursive, bool full_path) {
+TStringList FindPathPattern(std::string_view pattern, TEntryKind kind, TFindOptions options) {
   TStringList result;
   TPatternForm form = FormOf(pattern);
   std::string prefix, base, name_part;
@@ -141,21 +142,21 @@ TStringList FindPathPattern(std::string_view pattern, bool find_files, bool find
     TStringList found;
     // Folders come from their own search below, so asking for both lists
     // each folder once.
-    if (find_files) found = SearchDirectory(search, true, false, kNameFormFull);
-    if (find_folders) {
-      TStringList folders = SearchDirectory(search, false, true, kNameFormFull);
+    if (HasFiles(kind)) found = SearchDirectory(search, TEntryKind::ekFiles, TNameForm::nfFull);
+    if (HasFolders(kind)) {
+      TStringList folders = SearchDirectory(search, TEntryKind::ekFolders, TNameForm::nfFull);
       RemoveDotEntries(&folders);
       found.AddStrings(folders);
     }
     for (int i = 0; i < found.Count(); ++i) {
-      if (full_path)
+      if (options.full_path)
         result.Add(found[i]);
       else
         result.Add(here.substr(base.size()) + std::string(NameOf(found[i])));
     }
-    if (recursive && depth < kMaxRecursionDepth) {
+    if (options.recursive && depth < kMaxRecursionDepth) {
       // Every subfolder is followed, whatever the name part selects.
-      TStringList folders = SearchDirectory(here + "*.*", false, true, kNameFormFull);
+      TStringList folders = SearchDirectory(here + "*.*", TEntryKind::ekFolders, TNameForm::nfFull);
       RemoveDotEntries(&folders);
       for (int i = 0; i < folders.Count(); ++i) queue.emplace_back(folders[i] + "\\", depth + 1);
     }
@@ -163,8 +164,8 @@ TStringList FindPathPattern(std::string_view pattern, bool find_files, bool find
   return result;
 }
 
-TFileStringList::TFileStringList(std::string_view path, bool find_folders, bool find_files)
-    : Basepath(ExtractFilePath(path)), FindFiles(find_files), FindFolders(find_folders) {
+TFileStringList::TFileStringList(std::string_view path, TEntryKind kind)
+    : Basepath(ExtractFilePath(path)), FindFiles(HasFiles(kind)), FindFolders(HasFolders(kind)) {
   Refresh();
 }
 
@@ -186,11 +187,11 @@ void TFileStringList::Scan(std::string_view path) {
     if (OnFileSearchProgress) OnFileSearchProgress(here + "*.*", static_cast<int>(queue.size()));
     std::string search = here + std::string(name_part);
     if (FindFiles) {
-      TStringList files = SearchDirectory(search, true, false, kNameFormFull);
+      TStringList files = SearchDirectory(search, TEntryKind::ekFiles, TNameForm::nfFull);
       add_all(files);
     }
     if (FindFolders) {
-      TStringList folders = SearchDirectory(search, false, true, kNameFormFull);
+      TStringList folders = SearchDirectory(search, TEntryKind::ekFolders, TNameForm::nfFull);
       RemoveDotEntries(&folders);
       add_all(folders);
       // Only the folders that match the name part are followed.

@@ -12,6 +12,7 @@
 #ifndef VX_MATCH_FILE_PATTERNS_H_
 #define VX_MATCH_FILE_PATTERNS_H_
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,20 +21,24 @@
 
 namespace vx {
 
-// Forms of the names SearchDirectory returns.
-constexpr int kNameFormBare = 0;
-constexpr int kNameFormFull = 1;
+// Which entries a search lists.
+enum class TEntryKind : uint8_t { ekFiles, ekFolders, ekFilesAndFolders };
+
+// The names SearchDirectory returns: the entry's own name ("a.exe") or its
+// full path ("C:\Dir\a.exe"). Any other value lists nothing.
+enum class TNameForm : uint8_t { nfBare, nfFull };
 
 // One directory, no recursion. Entries are trimmed of blanks for the
 // comparison; the listed name is the entry's own.
-TStringList SearchDirectory(std::string_view pattern, bool include_files, bool include_folders,
-                            int name_form);
+TStringList SearchDirectory(std::string_view pattern, TEntryKind kind, TNameForm name_form);
 
-// The files or folders matching `pattern`, optionally in every subfolder of
-// its directory (breadth first). Without `full_path` entries are relative to
-// the pattern's directory ("Sub\x.exe").
-TStringList FindPathPattern(std::string_view pattern, bool find_files, bool find_folders,
-                            bool recursive, bool full_path);
+struct TFindOptions {
+  bool recursive = false;  // every subfolder of the pattern's directory too, breadth first
+  bool full_path = false;  // else relative to the pattern's directory ("Sub\x.exe")
+};
+
+// The files or folders matching `pattern`.
+TStringList FindPathPattern(std::string_view pattern, TEntryKind kind, TFindOptions options = {});
 
 // Removes ".", ".." and every entry ending in "\." or "\..".
 void RemoveDotEntries(TStringList* list);
@@ -51,7 +56,7 @@ class TFileStringList : public TStringList {
  public:
   // Basepath is the directory part of `path`; the name part is not kept, so
   // Refresh lists nothing until Scan is given a full path.
-  TFileStringList(std::string_view path, bool find_folders, bool find_files);
+  TFileStringList(std::string_view path, TEntryKind kind);
 
   void Scan(std::string_view path);
   void Refresh() { Scan(Basepath); }

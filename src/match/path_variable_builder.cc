@@ -21,40 +21,46 @@ constexpr const char* kCurrentUserShellFolders =
 constexpr const char* kCurrentVersion = "Microsoft\\Windows\\CurrentVersion\\";
 constexpr const char* kQuickLaunch = "\\Microsoft\\Internet Explorer\\Quick Launch";
 
+// How a registry row reads and sets its variable.
+enum TRowFlags : uint8_t {
+  rfNone = 0,
+  rfOnly32 = 1,     // only in the 32-bit pass
+  rfFromRoot = 2,   // the key is taken from the root, not below the pass's software key
+  rfOverwrite = 4,  // replaces a value the shell folders gave
+};
+
 struct TPathRegistryUpdaterRecord {
   const char* Variable;
   uint32_t RootKey;
   const char* KeyPath;
   const char* ValueName;
-  bool Only32;
-  bool FromRoot;
-  bool Overwrite;
+  uint8_t Flags;  // TRowFlags
   const char* Append;
   const char* CutAt;
 };
 
 const std::array<TPathRegistryUpdaterRecord, 21> kRegistryRows = {{
-    {"<$COMMONDESKTOP>", kHkeyLocalMachine, kShellFolders, "Common Desktop", false, false, false, "", ""},
-    {"<$COMMONAPPDATA>", kHkeyLocalMachine, kShellFolders, "Common AppData", false, false, false, "", ""},
-    {"<$COMMONSTARTUP>", kHkeyLocalMachine, kShellFolders, "Common Startup", false, false, false, "", ""},
-    {"<$COMMONSTARTMENU>", kHkeyLocalMachine, kShellFolders, "Common Start Menu", false, false, false, "", ""},
-    {"<$COMMONPROGRAMS>", kHkeyLocalMachine, kShellFolders, "Common Programs", false, false, false, "", ""},
-    {"<$COMMONFAVORITES>", kHkeyLocalMachine, kShellFolders, "Common Favorites", false, false, false, "", ""},
-    {"<$COMMONTEMPLATES>", kHkeyLocalMachine, kShellFolders, "Common Templates", false, false, false, "", ""},
-    {"<$COMMONDOCUMENTS>", kHkeyLocalMachine, kShellFolders, "Common Documents", false, false, false, "", ""},
-    {"<$COMMONPROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "CommonFilesDir", false, false, true, "", ""},
-    {"<$PROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir", false, false, true, "", ""},
-    {"<$DESKTOP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Desktop", true, true, false, "", ""},
-    {"<$APPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "AppData", true, true, false, "", ""},
-    {"<$STARTUP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Startup", true, true, false, "", ""},
-    {"<$STARTMENU>", kHkeyCurrentUser, kCurrentUserShellFolders, "Start Menu", true, true, false, "", ""},
-    {"<$PROGRAMS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Programs", true, true, false, "", ""},
-    {"<$FAVORITES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Favorites", true, true, false, "", ""},
-    {"<$TEMPLATES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Templates", true, true, false, "", ""},
-    {"<$PERSONAL>", kHkeyCurrentUser, kCurrentUserShellFolders, "Personal", true, true, false, "", ""},
-    {"<$LOCALAPPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local AppData", true, true, false, "", ""},
-    {"<$LOCALSETTINGS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local Settings", true, true, false, "", ""},
-    {"<$PATH>", kHkeyCurrentUser, "Environment\\", "PATH", false, true, false, "", ";"},
+    {"<$COMMONDESKTOP>", kHkeyLocalMachine, kShellFolders, "Common Desktop", rfNone, "", ""},
+    {"<$COMMONAPPDATA>", kHkeyLocalMachine, kShellFolders, "Common AppData", rfNone, "", ""},
+    {"<$COMMONSTARTUP>", kHkeyLocalMachine, kShellFolders, "Common Startup", rfNone, "", ""},
+    {"<$COMMONSTARTMENU>", kHkeyLocalMachine, kShellFolders, "Common Start Menu", rfNone, "", ""},
+    {"<$COMMONPROGRAMS>", kHkeyLocalMachine, kShellFolders, "Common Programs", rfNone, "", ""},
+    {"<$COMMONFAVORITES>", kHkeyLocalMachine, kShellFolders, "Common Favorites", rfNone, "", ""},
+    {"<$COMMONTEMPLATES>", kHkeyLocalMachine, kShellFolders, "Common Templates", rfNone, "", ""},
+    {"<$COMMONDOCUMENTS>", kHkeyLocalMachine, kShellFolders, "Common Documents", rfNone, "", ""},
+    {"<$COMMONPROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "CommonFilesDir", rfOverwrite, "", ""},
+    {"<$PROGRAMFILES>", kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir", rfOverwrite, "", ""},
+    {"<$DESKTOP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Desktop", rfOnly32 | rfFromRoot, "", ""},
+    {"<$APPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "AppData", rfOnly32 | rfFromRoot, "", ""},
+    {"<$STARTUP>", kHkeyCurrentUser, kCurrentUserShellFolders, "Startup", rfOnly32 | rfFromRoot, "", ""},
+    {"<$STARTMENU>", kHkeyCurrentUser, kCurrentUserShellFolders, "Start Menu", rfOnly32 | rfFromRoot, "", ""},
+    {"<$PROGRAMS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Programs", rfOnly32 | rfFromRoot, "", ""},
+    {"<$FAVORITES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Favorites", rfOnly32 | rfFromRoot, "", ""},
+    {"<$TEMPLATES>", kHkeyCurrentUser, kCurrentUserShellFolders, "Templates", rfOnly32 | rfFromRoot, "", ""},
+    {"<$PERSONAL>", kHkeyCurrentUser, kCurrentUserShellFolders, "Personal", rfOnly32 | rfFromRoot, "", ""},
+    {"<$LOCALAPPDATA>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local AppData", rfOnly32 | rfFromRoot, "", ""},
+    {"<$LOCALSETTINGS>", kHkeyCurrentUser, kCurrentUserShellFolders, "Local Settings", rfOnly32 | rfFromRoot, "", ""},
+    {"<$PATH>", kHkeyCurrentUser, "Environment\\", "PATH", rfFromRoot, "", ";"},
 }};
 
 struct TTemplateCopyRecord {
@@ -70,9 +76,9 @@ const std::array<TTemplateCopyRecord, 5> kCopyRows = {{
     {"<$ALTSTARTUP>", "<$STARTUP>"},
 }};
 
-bool ReadString(uint32_t root, std::string_view path, std::string_view value_name, int bits,
+bool ReadString(uint32_t root, std::string_view path, std::string_view value_name, TRegView view,
                 std::string* out) {
-  return RegReadString(root, "\\" + std::string(path), value_name, bits, out);
+  return RegReadString(root, "\\" + std::string(path), value_name, view, out);
 }
 
 // The directory part up to its last backslash or colon, without its last
@@ -84,18 +90,18 @@ std::string ParentOf(std::string_view path) {
 }
 
 // Fills `name` while it is empty from the first of these values that reads.
-void FillFromValues(TPathVariableTable& table, std::string_view name, int bits,
+void FillFromValues(TPathVariableTable& table, std::string_view name, TRegView view,
                     std::initializer_list<std::pair<const char*, const char*>> sources,
                     std::string_view append = {}) {
   for (const auto& [key, value_name] : sources) {
     if (!table.Get(name).empty()) return;
     std::string value;
-    if (ReadString(kHkeyLocalMachine, key, value_name, bits, &value))
+    if (ReadString(kHkeyLocalMachine, key, value_name, view, &value))
       table.Set(name, value + std::string(append));
   }
 }
 
-void BuildPathVariables(TPathVariableTable& table, int bits) {
+void BuildPathVariables(TPathVariableTable& table, TRegView view) {
   TMachine& machine = CurrentMachine();
   // Placeholders and values that need no shell folder row.
   table.Append("<$LOCALSETTINGS>", "");
@@ -115,18 +121,18 @@ void BuildPathVariables(TPathVariableTable& table, int bits) {
 
   // The software key of the pass.
   std::string software = "Software\\";
-  if (bits == 32 && RegKeyExists(kHkeyLocalMachine, "\\Software\\Wow6432Node\\", 0))
+  if (view == TRegView::rv32 && RegKeyExists(kHkeyLocalMachine, "\\Software\\Wow6432Node\\", TRegView::rv32))
     software = "Software\\Wow6432Node\\";
 
   // Registry refinements.
   for (const auto& row : kRegistryRows) {
-    if (row.Only32 && bits == 64) continue;
-    if (!row.Overwrite && !table.Get(row.Variable).empty()) continue;
-    std::string key = row.FromRoot ? std::string(row.KeyPath) : software + row.KeyPath;
+    if ((row.Flags & rfOnly32) && view == TRegView::rv64) continue;
+    if (!(row.Flags & rfOverwrite) && !table.Get(row.Variable).empty()) continue;
+    std::string key = (row.Flags & rfFromRoot) ? std::string(row.KeyPath) : software + row.KeyPath;
     std::string value;
     bool read = false;
     try {
-      read = ReadString(row.RootKey, key, row.ValueName, bits, &value);
+      read = ReadString(row.RootKey, key, row.ValueName, view, &value);
     } catch (const std::exception&) {
       // A damaged hive leaves the variable as it was, like a missing value.
     }
@@ -156,7 +162,7 @@ void BuildPathVariables(TPathVariableTable& table, int bits) {
   if (table.Get("<$PROFILES>").empty()) table.Set("<$PROFILES>", ParentOf(table.Get("<$PROFILE>")));
 
   // The Windows directory from the registry when the system did not say.
-  FillFromValues(table, "<$WINDIR>", 32,
+  FillFromValues(table, "<$WINDIR>", TRegView::rv32,
                  {{"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "SystemRoot"},
                   {"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "PathName"},
                   {"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\", "WinDir"},
@@ -164,14 +170,14 @@ void BuildPathVariables(TPathVariableTable& table, int bits) {
   if (table.Get("<$WINDIR2>").empty()) table.Set("<$WINDIR2>", table.Get("<$WINDIR>"));
 
   // The system's temporary folder.
-  FillFromValues(table, "<$TEMP>", bits,
+  FillFromValues(table, "<$TEMP>", view,
                  {{"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "SystemRoot"},
                   {"Software\\Microsoft\\Windows NT\\CurrentVersion\\", "PathName"},
                   {"Software\\Microsoft\\Windows\\CurrentVersion\\", "SystemRoot"}},
                  "\\Temp");
 
   // The system directory.
-  FillFromValues(table, "<$SYSDIR>", 32,
+  FillFromValues(table, "<$SYSDIR>", TRegView::rv32,
                  {{"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\", "SysDir"},
                   {"Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\", "InstallerLocation"}});
   if (table.Get("<$SYSDIR2>").empty()) table.Set("<$SYSDIR2>", table.Get("<$SYSDIR>"));
@@ -180,8 +186,8 @@ void BuildPathVariables(TPathVariableTable& table, int bits) {
   try {
     const char* key = "Software\\CLASSES\\CLSID\\{21EC2020-3AEA-1069-A2DD-08002B30309D}\\";
     std::string name;
-    ReadString(kHkeyLocalMachine, key, "", 32, &name);
-    if (name.empty()) ReadString(kHkeyLocalMachine, key, "", 64, &name);
+    ReadString(kHkeyLocalMachine, key, "", TRegView::rv32, &name);
+    if (name.empty()) ReadString(kHkeyLocalMachine, key, "", TRegView::rv64, &name);
     if (name.empty()) name = "Systemsteuerung";
     table.Set("<$SYSCPLDIR>", table.Get("<$WINDIR>") + "\\" + name);
   } catch (const std::exception&) {
@@ -197,9 +203,9 @@ void BuildPathVariables(TPathVariableTable& table, int bits) {
 void BuildPathVariableTables() {
   TPathVariableTable& table = PathVariableTable();
   table.Clear();
-  BuildPathVariables(table, 64);
+  BuildPathVariables(table, TRegView::rv64);
   table.CollectValues();
-  BuildPathVariables(table, 32);
+  BuildPathVariables(table, TRegView::rv32);
   table.CollectValues();
 }
 

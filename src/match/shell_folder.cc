@@ -23,7 +23,7 @@ std::string ShellAnswer(int csidl) {
 std::string RegistryFallback(uint32_t root, const char* key, const char* value) {
   std::string out;
   try {
-    if (!RegReadString(root, key, value, 32, &out)) out.clear();
+    if (!RegReadString(root, key, value, TRegView::rv32, &out)) out.clear();
   } catch (const std::exception&) {
     out.clear();
   }

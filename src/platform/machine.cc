@@ -30,6 +30,10 @@ bool TMachine::GetFileVersion(std::string_view path, TFileVersionInfo* info) {
   return ParseVersionResource(bytes, info);
 }
 
+bool TMachine::ReadFileBytes(std::string_view path, std::string* data, uint64_t max_bytes) {
+  return ReadFile(path, data, max_bytes) == TReadStatus::rsOk;
+}
+
 TMachine& CurrentMachine() {
   if (!MachineSlot()) throw std::logic_error("no machine to scan has been set");
   return *MachineSlot();

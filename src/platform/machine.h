@@ -11,6 +11,11 @@
 // operations throws for it. A refused write (a read-only image) is a failed
 // write and gives false as well.
 //
+// Reads of files say more than that, because the rules take absence as an
+// answer and a failure as something to tell the user: ReadFile and OpenFile
+// report TReadStatus::rsMissing when nothing is at the path and rsUnreadable
+// when something is there that cannot be read.
+//
 // Thread safety: the scan thread and the main thread may call a machine at the
 // same time; implementations guard their caches.
 #ifndef VX_PLATFORM_MACHINE_H_
@@ -22,18 +27,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry_roots.h"
 #include "platform/version_resource.h"
 
 namespace vx {
-
-// Registry root handles as Windows numbers them.
-constexpr uint32_t kHkeyClassesRoot = 0x80000000u;
-constexpr uint32_t kHkeyCurrentUser = 0x80000001u;
-constexpr uint32_t kHkeyLocalMachine = 0x80000002u;
-constexpr uint32_t kHkeyUsers = 0x80000003u;
-constexpr uint32_t kHkeyPerformanceData = 0x80000004u;
-constexpr uint32_t kHkeyCurrentConfig = 0x80000005u;
-constexpr uint32_t kHkeyDynData = 0x80000006u;
 
 // Registry value types as Windows numbers them.
 constexpr uint32_t kRegNone = 0;
@@ -53,6 +50,9 @@ constexpr uint32_t kRegQword = 11;
 // 64-bit Windows, or the native 64-bit view. On a 32-bit system both are the
 // same.
 enum class TRegView : uint8_t { rv32, rv64 };
+
+// The view as the rule files and the reports count it ("AccessBits"): 32 or 64.
+constexpr int RegViewBits(TRegView view) { return view == TRegView::rv64 ? 64 : 32; }
 
 // One value as stored: its Windows type and raw bytes. String values hold
 // UTF-16LE bytes as Windows keeps them (with their terminating zero when the
@@ -106,6 +106,14 @@ struct TFileInfo {
 struct TStreamInfo {
   std::string name;  // ":name:$DATA"
   uint64_t size = 0;
+};
+
+// What a file read found.
+enum class TReadStatus : uint8_t {
+  rsOk,          // the bytes were read
+  rsMissing,     // nothing is at the path (or the path leads off the volume)
+  rsUnreadable,  // something is there but cannot be read: a folder, or a file
+                 // that fails to open or to read
 };
 
 // Sequential or random reads of one target file, for files too large to read
@@ -169,11 +177,17 @@ class TMachine {
   virtual bool GetFileInfo(std::string_view path, TFileInfo* info) = 0;
   bool FileExists(std::string_view path);       // a file, not a folder
   bool DirectoryExists(std::string_view path);  // a folder
-  // Reads a whole file, at most `max_bytes`; false when absent or unreadable.
-  virtual bool ReadFile(std::string_view path, std::string* data,
-                        uint64_t max_bytes = UINT64_MAX) = 0;
-  // nullptr when absent or unreadable.
-  virtual std::unique_ptr<TFileReader> OpenFile(std::string_view path) = 0;
+  // Reads a whole file; of a longer one its first `max_bytes` (rsOk).
+  // rsMissing when nothing is at `path`, rsUnreadable when a folder is or
+  // the file cannot be opened or read; `data` then holds nothing useful.
+  virtual TReadStatus ReadFile(std::string_view path, std::string* data,
+                               uint64_t max_bytes = UINT64_MAX) = 0;
+  // ReadFile for callers to whom only success matters: true for rsOk.
+  bool ReadFileBytes(std::string_view path, std::string* data, uint64_t max_bytes = UINT64_MAX);
+  // nullptr when absent or unreadable; `status`, when given, says which
+  // (rsOk with a reader), as ReadFile does.
+  virtual std::unique_ptr<TFileReader> OpenFile(std::string_view path,
+                                                TReadStatus* status = nullptr) = 0;
   // Alternate data streams of a file or folder (not the unnamed main
   // stream); false when the path does not exist. A volume that keeps no
   // streams lists none.

@@ -4,26 +4,11 @@
 
 #include "base/codepage.h"
 #include "base/error.h"
+#include "platform/registry_roots.h"
 
 namespace vx {
 
 namespace {
-
-struct TRootName {
-  uint32_t handle;
-  const char* long_name;
-  const char* short_name;
-};
-
-constexpr TRootName kRootNames[] = {
-    {kHkeyClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
-    {kHkeyCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
-    {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
-    {kHkeyUsers, "HKEY_USERS", "HKUS"},
-    {kHkeyPerformanceData, "HKEY_PERFORMANCE_DATA", "HKPD"},
-    {kHkeyCurrentConfig, "HKEY_CURRENT_CONFIG", "HKCC"},
-    {kHkeyDynData, "HKEY_DYN_DATA", "HKDD"},
-};
 
 bool IsStringType(uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
@@ -98,57 +83,53 @@ void TMyRegistry::SetRootKey(uint32_t root) {
 
 void TMyRegistry::SetBits(int bits) {
   if (bits != 32 && bits != 64) throw EVxError("Windows Registry only supported with 32 or 64 bits!");
-  if (bits == 32) {
+  SetView(bits == 64 ? TRegView::rv64 : TRegView::rv32);
+}
+
+void TMyRegistry::SetView(TRegView view) {
+  if (view == TRegView::rv32) {
     access_ &= ~kKeyWow64_64Key;
   } else {
     access_ &= ~kKeyWow64_32Key;
     access_ |= kKeyWow64_64Key;
   }
-  bits_ = static_cast<uint8_t>(bits);
+  view_ = view;
 }
 
 uint32_t TMyRegistry::AddViewBits(uint32_t mask) const {
-  return bits_ == 64 ? (mask | kKeyWow64_64Key) : mask;
+  return view_ == TRegView::rv64 ? (mask | kKeyWow64_64Key) : mask;
 }
 
-TRegView TMyRegistry::View() const { return bits_ == 64 ? TRegView::rv64 : TRegView::rv32; }
-
-std::string TMyRegistry::AbsolutePath(std::string_view path, bool* relative) const {
-  *relative = path.empty() || path[0] != '\\';
-  if (!*relative) return std::string(path.substr(1));
+std::string TMyRegistry::AbsolutePath(std::string_view path) const {
+  if (!path.empty() && path[0] == '\\') return std::string(path.substr(1));
   if (current_ && !current_path_.empty()) {
     return path.empty() ? current_path_ : current_path_ + "\\" + std::string(path);
   }
   return std::string(path);
 }
 
-bool TMyRegistry::OpenKeyReadOnly(std::string_view path) {
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
-  // The falling rights (KEY_READ, KEY_READ without notify, KEY_QUERY_VALUE)
-  // all open the same key on a machine that keeps no access lists, so one
-  // attempt stands for the three.
-  auto key = CurrentMachine().OpenKey(root_key_, full, View());
+bool TMyRegistry::MakeCurrent(std::unique_ptr<TRegKey> key, std::string path) {
   if (!key) return false;
-  bool had_current = current_ != nullptr;
-  std::string new_path = (relative && had_current) ? full : std::string(relative ? path : path.substr(1));
   current_ = std::move(key);
-  current_path_ = std::move(new_path);
+  current_path_ = std::move(path);
   return true;
 }
 
+bool TMyRegistry::OpenKeyReadOnly(std::string_view path) {
+  std::string full = AbsolutePath(path);
+  // The falling rights (KEY_READ, KEY_READ without notify, KEY_QUERY_VALUE)
+  // all open the same key on a machine that keeps no access lists, so one
+  // attempt stands for the three.
+  auto key = CurrentMachine().OpenKey(root_key_, full, view_);
+  return MakeCurrent(std::move(key), std::move(full));
+}
+
 bool TMyRegistry::OpenKey(std::string_view path, bool can_create) {
-  SetBits(bits_);  // the view rule of SetBits on the full-rights mask
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
-  auto key = can_create ? CurrentMachine().CreateKey(root_key_, full, View())
-                        : CurrentMachine().OpenKey(root_key_, full, View());
-  if (!key) return false;
-  bool had_current = current_ != nullptr;
-  std::string new_path = (relative && had_current) ? full : std::string(relative ? path : path.substr(1));
-  current_ = std::move(key);
-  current_path_ = std::move(new_path);
-  return true;
+  SetView(view_);  // the view flag on the full-rights mask
+  std::string full = AbsolutePath(path);
+  auto key = can_create ? CurrentMachine().CreateKey(root_key_, full, view_)
+                        : CurrentMachine().OpenKey(root_key_, full, view_);
+  return MakeCurrent(std::move(key), std::move(full));
 }
 
 void TMyRegistry::CloseKey() {
@@ -157,9 +138,7 @@ void TMyRegistry::CloseKey() {
 }
 
 bool TMyRegistry::KeyExists(std::string_view path) {
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
-  return CurrentMachine().OpenKey(root_key_, full, View()) != nullptr;
+  return CurrentMachine().OpenKey(root_key_, AbsolutePath(path), view_) != nullptr;
 }
 
 bool TMyRegistry::ReadAnsiData(std::string_view name, TRegValue* value) {
@@ -312,9 +291,7 @@ bool TMyRegistry::DeleteValue(std::string_view name) {
 }
 
 bool TMyRegistry::DeleteKey(std::string_view path) {
-  bool relative = false;
-  std::string full = AbsolutePath(path, &relative);
-  return CurrentMachine().DeleteKey(root_key_, full, View());
+  return CurrentMachine().DeleteKey(root_key_, AbsolutePath(path), view_);
 }
 
 void TMyRegistry::GetKeyNames(TStringList* list) {
@@ -325,11 +302,11 @@ void TMyRegistry::GetKeyNames(TStringList* list) {
 
 bool TMyRegistry::HasSubKeys() { return current_ && !current_->SubKeyNames().empty(); }
 
-bool RegReadString(uint32_t root, std::string_view path, std::string_view value_name, int bits,
+bool RegReadString(uint32_t root, std::string_view path, std::string_view value_name, TRegView view,
                    std::string* out) {
   TMyRegistry reg;
   reg.SetRootKey(root);
-  reg.SetBits(bits);
+  reg.SetView(view);
   if (!reg.OpenKeyReadOnly(path)) return false;
   switch (reg.GetDataType(value_name)) {
     case rtString:
@@ -348,7 +325,7 @@ bool RegReadInteger(uint32_t root, std::string_view path, std::string_view value
                     int32_t* out) {
   TMyRegistry reg;
   reg.SetRootKey(root);
-  reg.SetBits(32);
+  reg.SetView(TRegView::rv32);
   if (!reg.OpenKeyReadOnly(path) || reg.GetDataType(value_name) != rtDWord) return false;
   *out = reg.ReadInteger(value_name);
   return true;
@@ -361,11 +338,11 @@ bool RegReadBool(uint32_t root, std::string_view path, std::string_view value_na
   return true;
 }
 
-bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, bool use64) {
+bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, TRegView view) {
   try {
     TMyRegistry reg;
     reg.SetRootKey(root);
-    if (use64) reg.SetBits(64);
+    reg.SetView(view);
     if (!reg.OpenKey(path, false)) return false;
     if (list) reg.GetKeyNames(list);
     return true;
@@ -375,12 +352,11 @@ bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, 
   }
 }
 
-bool RegKeyExists(uint32_t root, std::string_view path, int view) {
+bool RegKeyExists(uint32_t root, std::string_view path, TRegView view) {
   try {
     TMyRegistry reg;
     reg.SetRootKey(root);
-    if (view == 0) reg.SetBits(32);
-    if (view == 1) reg.SetBits(64);
+    reg.SetView(view);
     return reg.KeyExists(path);
   } catch (...) {
     return false;
@@ -388,17 +364,13 @@ bool RegKeyExists(uint32_t root, std::string_view path, int view) {
 }
 
 std::string RootKeyToName(uint32_t root) {
-  for (const TRootName& r : kRootNames) {
-    if (r.handle == root) return r.long_name;
-  }
-  return std::to_string(root);
+  const TRegRoot* row = RegRootOfHandle(root);
+  return row ? std::string(row->long_name) : std::to_string(root);
 }
 
 uint32_t NameToRootKey(std::string_view name) {
-  for (const TRootName& r : kRootNames) {
-    if (name == r.long_name || name == r.short_name) return r.handle;
-  }
-  return 0;
+  const TRegRoot* row = RegRootOfName(name);
+  return row ? row->handle : 0;
 }
 
 TRegistryPath SplitRegistryPath(std::string_view full_path) {
@@ -441,7 +413,7 @@ bool IsMiniNT() {
   // Asked of the current machine each time: one key lookup is cheap, and a
   // value kept across machines (tests open many) could answer for the wrong one.
   if (!HasCurrentMachine()) return false;
-  return RegKeyExists(kHkeyLocalMachine, "\\system\\currentcontrolset\\control\\minint", 0);
+  return RegKeyExists(kHkeyLocalMachine, "\\system\\currentcontrolset\\control\\minint", TRegView::rv32);
 }
 
 }  // namespace vx

@@ -76,13 +76,17 @@ class TMyRegistry : public TObject {
   void SetRootKey(uint32_t root);
   uint32_t RootKey() const { return root_key_; }
 
-  // 32 or 64; anything else raises "Windows Registry only supported with 32
-  // or 64 bits!".
+  // The view as the rule files write it: 32 or 64; anything else raises
+  // "Windows Registry only supported with 32 or 64 bits!".
   virtual void SetBits(int bits);
-  int Bits() const { return bits_; }
+  int Bits() const { return RegViewBits(view_); }
+  // The view every later open, lookup and write uses; it also sets the view
+  // flag of the access mask.
+  void SetView(TRegView view);
+  TRegView View() const { return view_; }
   // The mask with KEY_WOW64_64KEY added in the 64-bit view.
   uint32_t AddViewBits(uint32_t mask) const;
-  bool Is64() const { return bits_ == 64; }
+  bool Is64() const { return view_ == TRegView::rv64; }
   uint32_t Access() const { return access_; }
   void SetAccess(uint32_t access) { access_ = access; }
 
@@ -140,9 +144,11 @@ class TMyRegistry : public TObject {
   bool HasSubKeys();
 
  private:
-  TRegView View() const;
-  // Splits a path into "from root" and the absolute path it names.
-  std::string AbsolutePath(std::string_view path, bool* relative) const;
+  // The path from the root that `path` names (see "Key paths" above).
+  std::string AbsolutePath(std::string_view path) const;
+  // Makes an opened key current under its path from the root; false (and
+  // nothing changed) when there is no key.
+  bool MakeCurrent(std::unique_ptr<TRegKey> key, std::string path);
   bool ReadAnsiData(std::string_view name, TRegValue* value);
   void WriteValue(std::string_view name, uint32_t type, std::string data);
 
@@ -152,21 +158,21 @@ class TMyRegistry : public TObject {
   std::string current_path_;
   bool close_root_key_ = false;
   uint32_t access_;
-  uint8_t bits_ = 32;
+  TRegView view_ = TRegView::rv32;
 };
 
 // One-call helpers; each uses its own accessor and never leaves a key open.
 // A missing key, missing value or another type gives false and leaves `out`
 // unchanged. An empty value name reads the default value.
-bool RegReadString(uint32_t root, std::string_view path, std::string_view value_name, int bits,
+bool RegReadString(uint32_t root, std::string_view path, std::string_view value_name, TRegView view,
                    std::string* out);
 bool RegReadInteger(uint32_t root, std::string_view path, std::string_view value_name,
                     int32_t* out);
 bool RegReadBool(uint32_t root, std::string_view path, std::string_view value_name, bool* out);
 // Any failure clears the list and gives false.
-bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, bool use64);
-// view: 0 = 32-bit, 1 = 64-bit, anything else the default (32-bit).
-bool RegKeyExists(uint32_t root, std::string_view path, int view);
+bool RegGetSubKeyNames(uint32_t root, std::string_view path, TStringList* list, TRegView view);
+// In the 32-bit view unless told otherwise, like a fresh accessor.
+bool RegKeyExists(uint32_t root, std::string_view path, TRegView view = TRegView::rv32);
 
 // Long names ("HKEY_LOCAL_MACHINE"); another handle gives its decimal number.
 std::string RootKeyToName(uint32_t root);

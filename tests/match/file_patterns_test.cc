@@ -34,18 +34,18 @@ class FilePatternsTest : public ::testing::Test {
 };
 
 TEST_F(FilePatternsTest, PlainPatterns) {
-  EXPECT_EQ(Sorted(FindPathPattern("C:\\Dir\\*.exe", true, false, false, false)),
+  EXPECT_EQ(Sorted(FindPathPattern("C:\\Dir\\*.exe", TEntryKind::ekFiles)),
             (TNames{"A2.EXE", "a1.exe", "b.exe"}));
-  EXPECT_EQ(Sorted(FindPathPattern("C:\\Dir\\*.exe", true, false, false, true)),
+  EXPECT_EQ(Sorted(FindPathPattern("C:\\Dir\\*.exe", TEntryKind::ekFiles, {.full_path = true})),
             (TNames{"C:\\Dir\\A2.EXE", "C:\\Dir\\a1.exe", "C:\\Dir\\b.exe"}));
-  EXPECT_EQ(Sorted(FindPathPattern("C:\\Dir\\*", false, true, false, false)),
+  EXPECT_EQ(Sorted(FindPathPattern("C:\\Dir\\*", TEntryKind::ekFolders)),
             (TNames{"Sub", "Sub2", "afolder.exe"}));
-  EXPECT_TRUE(FindPathPattern("C:\\Missing\\*.exe", true, false, false, false).Empty());
-  EXPECT_TRUE(FindPathPattern("no directory", true, false, false, false).Empty());
+  EXPECT_TRUE(FindPathPattern("C:\\Missing\\*.exe", TEntryKind::ekFiles).Empty());
+  EXPECT_TRUE(FindPathPattern("no directory", TEntryKind::ekFiles).Empty());
 }
 
 TEST_F(FilePatternsTest, RecursionIsBreadthFirstWithRelativeNames) {
-  TNames found = FindPathPattern("C:\\Dir\\*.exe", true, false, true, false).ToVector();
+  TNames found = FindPathPattern("C:\\Dir\\*.exe", TEntryKind::ekFiles, {.recursive = true}).ToVector();
   TNames sorted = found;
   std::sort(sorted.begin(), sorted.end());
   EXPECT_EQ(sorted, (TNames{"A2.EXE", "Sub2\\z.exe", "Sub\\Deep\\y.exe", "Sub\\Sx\\w.exe", "Sub\\x.exe",
@@ -56,23 +56,23 @@ TEST_F(FilePatternsTest, RecursionIsBreadthFirstWithRelativeNames) {
 }
 
 TEST_F(FilePatternsTest, PrefixedPatternsCompareTheFullPath) {
-  EXPECT_EQ(Sorted(FindPathPattern("<wc>C:\\Dir\\a*.exe", true, false, false, false)),
+  EXPECT_EQ(Sorted(FindPathPattern("<wc>C:\\Dir\\a*.exe", TEntryKind::ekFiles)),
             (TNames{"A2.EXE", "a1.exe"}));
-  EXPECT_EQ(Sorted(FindPathPattern("<substr>C:\\Dir\\NOTES", true, false, false, true)),
+  EXPECT_EQ(Sorted(FindPathPattern("<substr>C:\\Dir\\NOTES", TEntryKind::ekFiles, {.full_path = true})),
             (TNames{"C:\\Dir\\notes.txt"}));
 }
 
 TEST_F(FilePatternsTest, RegularExpressionPatterns) {
-  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Dir\\\\a\\d\\.exe$", true, false, false, false)),
+  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Dir\\\\a\\d\\.exe$", TEntryKind::ekFiles)),
             (TNames{"A2.EXE", "a1.exe"}));
   // Not anchored: the expression may match a part of the path.
-  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Dir\\\\b", true, false, false, false)),
+  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Dir\\\\b", TEntryKind::ekFiles)),
             (TNames{"b.exe"}));
   // A directory written by the path solver, parentheses and dots escaped.
-  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Program Files \\(x86\\)\\\\My\\.App\\\\run", true, false,
-                                   false, true)),
+  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Program Files \\(x86\\)\\\\My\\.App\\\\run",
+                                   TEntryKind::ekFiles, {.full_path = true})),
             (TNames{"C:\\Program Files (x86)\\My.App\\run.exe"}));
-  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Dir\\\\.*\\.exe$", true, false, true, false)),
+  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Dir\\\\.*\\.exe$", TEntryKind::ekFiles, {.recursive = true})),
             (TNames{"A2.EXE", "Sub2\\z.exe", "Sub\\Deep\\y.exe", "Sub\\Sx\\w.exe", "Sub\\x.exe", "a1.exe",
                     "b.exe"}));
 }
@@ -82,11 +82,12 @@ TEST_F(FilePatternsTest, NamesWithBlanks) {
   image_.WriteFile("C:\\Blank\\trail.exe ", "x");
   machine_ = image_.OpenAsCurrent();
   // The comparison sees the trimmed name; the list keeps the name the file has.
-  EXPECT_EQ(Sorted(FindPathPattern("<wc>C:\\Blank\\lead.exe", true, false, false, true)),
+  EXPECT_EQ(Sorted(FindPathPattern("<wc>C:\\Blank\\lead.exe", TEntryKind::ekFiles, {.full_path = true})),
             (TNames{"C:\\Blank\\ lead.exe"}));
-  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Blank\\\\trail\\.exe$", true, false, false, false)),
+  EXPECT_EQ(Sorted(FindPathPattern("<regexpr>C:\\\\Blank\\\\trail\\.exe$", TEntryKind::ekFiles)),
             (TNames{"trail.exe "}));
-  EXPECT_TRUE(machine_->FileExists(FindPathPattern("<wc>C:\\Blank\\*lead.exe", true, false, false, true)[0]));
+  EXPECT_TRUE(machine_->FileExists(
+      FindPathPattern("<wc>C:\\Blank\\*lead.exe", TEntryKind::ekFiles, {.full_path = true})[0]));
 }
 
 TEST_F(FilePatternsTest, RecursionDepthIsBounded) {
@@ -95,17 +96,18 @@ TEST_F(FilePatternsTest, RecursionDepthIsBounded) {
   image_.WriteFile(deep + "\\bottom.exe", "x");
   image_.WriteFile("C:\\Deep\\d\\top.exe", "x");
   machine_ = image_.OpenAsCurrent();
-  TStringList found = FindPathPattern("C:\\Deep\\*.exe", true, false, true, false);
+  TStringList found = FindPathPattern("C:\\Deep\\*.exe", TEntryKind::ekFiles, {.recursive = true});
   ASSERT_EQ(found.Count(), 1);  // 64 levels below the pattern's folder at most
   EXPECT_EQ(found[0], "d\\top.exe");
 }
 
 TEST_F(FilePatternsTest, SearchDirectoryForms) {
-  EXPECT_EQ(Sorted(SearchDirectory("C:\\Dir\\b*", true, false, kNameFormBare)), (TNames{"b.exe"}));
-  EXPECT_EQ(Sorted(SearchDirectory("C:\\Dir\\*.exe", true, true, kNameFormFull)),
+  EXPECT_EQ(Sorted(SearchDirectory("C:\\Dir\\b*", TEntryKind::ekFiles, TNameForm::nfBare)), (TNames{"b.exe"}));
+  EXPECT_EQ(Sorted(SearchDirectory("C:\\Dir\\*.exe", TEntryKind::ekFilesAndFolders, TNameForm::nfFull)),
             (TNames{"C:\\Dir\\A2.EXE", "C:\\Dir\\a1.exe", "C:\\Dir\\afolder.exe", "C:\\Dir\\b.exe"}));
-  EXPECT_TRUE(SearchDirectory("C:\\Dir\\*.exe", true, true, 2).Empty());
-  EXPECT_TRUE(SearchDirectory("C:\\Dir\\", true, true, kNameFormFull).Empty());
+  EXPECT_TRUE(
+      SearchDirectory("C:\\Dir\\*.exe", TEntryKind::ekFilesAndFolders, static_cast<TNameForm>(2)).Empty());
+  EXPECT_TRUE(SearchDirectory("C:\\Dir\\", TEntryKind::ekFilesAndFolders, TNameForm::nfFull).Empty());
 }
 
 TEST(RemoveDotEntriesTest, Cases) {
@@ -135,7 +137,7 @@ TEST(SplitRegExprPathPatternTest, Cases) {
 }
 
 TEST_F(FilePatternsTest, FileStringList) {
-  TFileStringList list("C:\\Dir\\*.exe", false, true);
+  TFileStringList list("C:\\Dir\\*.exe", TEntryKind::ekFiles);
   EXPECT_EQ(list.Basepath, "C:\\Dir\\");
   EXPECT_TRUE(list.Empty());  // the name part is not kept
 
@@ -144,7 +146,7 @@ TEST_F(FilePatternsTest, FileStringList) {
   EXPECT_EQ(list.ToVector(), (TNames{"a1.exe", "A2.EXE", "b.exe"}));  // sorted ignoring case
 
   // Folders: recursion follows only the folders that match the name part.
-  TFileStringList folders("C:\\Dir\\", true, false);
+  TFileStringList folders("C:\\Dir\\", TEntryKind::ekFolders);
   folders.RecursiveScan = true;
   folders.SortEntries = true;
   folders.FullPath = true;

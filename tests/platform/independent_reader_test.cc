@@ -521,7 +521,7 @@ TEST(IndependentReaderTest, MachineShowsWhatTheIndependentReaderReads) {
   std::string dll;
   EXPECT_TRUE(RegReadString(kHkeyUsers,
                             std::string(kSidA) + "_Classes\\CLSID\\{11111111-2222-3333-4444-555555555555}\\InprocServer32",
-                            "", 32, &dll));
+                            "", TRegView::rv32, &dll));
   EXPECT_EQ(dll, "C:\\Users\\j\xFCrgen\\evil32.dll");
   SetCurrentMachine(nullptr);
 }

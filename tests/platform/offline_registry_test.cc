@@ -59,6 +59,33 @@ TEST(OfflineRegistryTest, RootsHoldTheHivesAsOnARunningSystem) {
   EXPECT_EQ(m->UserName(), "Alice");
 }
 
+TEST(OfflineRegistryTest, RegTextNamesRootsLongOrShortInExactCase) {
+  TFixtureImage image;
+  image.AddReg(
+      "[HKLM\\SOFTWARE\\Short]\n\"V\"=\"lm\"\n"
+      "[HKU\\.DEFAULT\\Software\\ViaHku]\n\"V\"=\"u\"\n"
+      "[HKUS\\.DEFAULT\\Software\\ViaHkus]\n\"V\"=\"us\"\n"
+      "[HKCU\\Software\\ViaHkcu]\n\"V\"=\"cu\"\n"
+      "[HKCR\\.viahkcr]\n\"V\"=\"cr\"\n"
+      "[HKCC\\Software\\ViaHkcc]\n\"V\"=\"cc\"\n"
+      "[hklm\\SOFTWARE\\LowerCase]\n"
+      "[HKEY_PERFORMANCE_DATA\\Counters]\n");
+  auto m = image.Open();
+  EXPECT_EQ(Str(*m, kHkeyLocalMachine, "SOFTWARE\\Short", "V"), "lm");
+  EXPECT_EQ(Str(*m, kHkeyUsers, ".DEFAULT\\Software\\ViaHku", "V"), "u");
+  EXPECT_EQ(Str(*m, kHkeyUsers, ".DEFAULT\\Software\\ViaHkus", "V"), "us");
+  EXPECT_EQ(Str(*m, kHkeyCurrentUser, "Software\\ViaHkcu", "V"), "cu");
+  EXPECT_EQ(Str(*m, kHkeyLocalMachine, "SOFTWARE\\Classes\\.viahkcr", "V"), "cr");
+  EXPECT_EQ(Str(*m, kHkeyCurrentConfig, "Software\\ViaHkcc", "V"), "cc");
+  EXPECT_EQ(Str(*m, kHkeyLocalMachine, "SOFTWARE\\LowerCase", "V"), "<no key>");
+  auto said = [&](std::string_view text) {
+    return std::any_of(image.Messages().begin(), image.Messages().end(),
+                       [&](const std::string& m) { return m.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(said("unknown root key \"hklm\""));
+  EXPECT_TRUE(said("unknown root key \"HKEY_PERFORMANCE_DATA\""));
+}
+
 TEST(OfflineRegistryTest, CurrentControlSetFollowsSelectCurrent) {
   TFixtureImage image;
   image.AddReg(

@@ -1,7 +1,9 @@
 #include "platform/offline/volumes.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,9 +47,9 @@ TEST(VolumesTest, FindsNamesWithoutRegardToCase) {
   EXPECT_TRUE(machine->DirectoryExists("c:\\program files\\VENDOR\\"));
   EXPECT_FALSE(machine->FileExists("C:\\Program Files\\Vendor\\Other.exe"));
   std::string data;
-  ASSERT_TRUE(machine->ReadFile("C:\\program files\\vendor\\APP.exe", &data));
+  ASSERT_TRUE(machine->ReadFileBytes("C:\\program files\\vendor\\APP.exe", &data));
   EXPECT_EQ(data, "12345");
-  ASSERT_TRUE(machine->ReadFile("C:\\program files\\vendor\\APP.exe", &data, 2));
+  ASSERT_TRUE(machine->ReadFileBytes("C:\\program files\\vendor\\APP.exe", &data, 2));
   EXPECT_EQ(data, "12");
   auto reader = machine->OpenFile("C:\\Program Files\\Vendor\\App.exe");
   ASSERT_TRUE(reader);
@@ -56,6 +58,45 @@ TEST(VolumesTest, FindsNamesWithoutRegardToCase) {
   EXPECT_EQ(data, "45");
   ASSERT_TRUE(reader->ReadAt(9, 10, &data));
   EXPECT_EQ(data, "");
+}
+
+// A read tells "nothing there" (an answer for the rules) from "there but
+// unreadable" (a failure to report). As root no file mode keeps a file from
+// being read, so the unreadable entries are a folder and a socket.
+TEST(VolumesTest, ReadsTellMissingFromUnreadable) {
+  TFixtureImage image;
+  image.WriteFile("C:\\Data\\present.txt", "abc");
+  image.MakeDirectory("C:\\Data\\folder.txt");
+  int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::string socket_path = image.HostPath("C:\\Data\\socket");
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  socket_path.copy(address.sun_path, socket_path.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  auto machine = image.Open();
+  const struct {
+    const char* path;
+    TReadStatus status;
+  } cases[] = {
+      {"C:\\Data\\present.txt", TReadStatus::rsOk},
+      {"C:\\Data\\absent.txt", TReadStatus::rsMissing},
+      {"C:\\Nowhere\\absent.txt", TReadStatus::rsMissing},
+      {"C:\\Data\\present.txt\\below", TReadStatus::rsMissing},
+      {"D:\\no volume.txt", TReadStatus::rsMissing},
+      {"C:\\Data\\folder.txt", TReadStatus::rsUnreadable},
+      {"C:\\Data\\socket", TReadStatus::rsUnreadable},
+  };
+  for (const auto& c : cases) {
+    std::string data;
+    EXPECT_EQ(machine->ReadFile(c.path, &data), c.status) << c.path;
+    EXPECT_EQ(machine->ReadFileBytes(c.path, &data), c.status == TReadStatus::rsOk) << c.path;
+    TReadStatus opened = TReadStatus::rsOk;
+    EXPECT_EQ(machine->OpenFile(c.path, &opened) != nullptr, c.status == TReadStatus::rsOk) << c.path;
+    EXPECT_EQ(opened, c.status) << c.path;
+  }
+  close(listener);
 }
 
 TEST(VolumesTest, ListsWithMasksAndSeesLaterChanges) {
@@ -100,19 +141,19 @@ TEST(VolumesTest, NothingResolvesOutsideTheImage) {
   options.writable = true;
   auto machine = image.Open(options);
   std::string data;
-  EXPECT_FALSE(machine->ReadFile("C:\\Links\\out.txt", &data));
-  EXPECT_FALSE(machine->ReadFile("C:\\Links\\outdir\\secret.txt", &data));
-  EXPECT_FALSE(machine->ReadFile("C:\\Links\\abs", &data));
-  EXPECT_FALSE(machine->ReadFile("C:\\..\\..\\scratch\\secret.txt", &data));
+  EXPECT_FALSE(machine->ReadFileBytes("C:\\Links\\out.txt", &data));
+  EXPECT_FALSE(machine->ReadFileBytes("C:\\Links\\outdir\\secret.txt", &data));
+  EXPECT_FALSE(machine->ReadFileBytes("C:\\Links\\abs", &data));
+  EXPECT_FALSE(machine->ReadFileBytes("C:\\..\\..\\scratch\\secret.txt", &data));
   EXPECT_FALSE(machine->WriteFile("C:\\Links\\outdir\\new.txt", "x"));
   EXPECT_FALSE(machine->WriteFile("C:\\Links\\out.txt", "overwritten"));
-  ASSERT_TRUE(machine->ReadFile("C:\\Links\\in.txt", &data));  // a link inside is followed
+  ASSERT_TRUE(machine->ReadFileBytes("C:\\Links\\in.txt", &data));  // a link inside is followed
   EXPECT_EQ(data, "in");
   std::vector<TFileInfo> out;
   ASSERT_TRUE(machine->ListDirectory("C:\\Links", "*", &out));
   EXPECT_EQ(Names(out), (std::vector<std::string>{"in.txt"}));
   // `..` stops at the root: this names C:\inside.txt.
-  ASSERT_TRUE(machine->ReadFile("C:\\..\\..\\inside.txt", &data));
+  ASSERT_TRUE(machine->ReadFileBytes("C:\\..\\..\\inside.txt", &data));
   EXPECT_EQ(data, "in");
   FILE* f = std::fopen(outside.c_str(), "r");
   char buffer[16] = {};

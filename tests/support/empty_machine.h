@@ -19,8 +19,11 @@ class TEmptyMachine : public TMachine {
   bool UnloadHive(uint32_t, std::string_view) override { return false; }
   bool ListDirectory(std::string_view, std::string_view, std::vector<TFileInfo>*) override { return false; }
   bool GetFileInfo(std::string_view, TFileInfo*) override { return false; }
-  bool ReadFile(std::string_view, std::string*, uint64_t) override { return false; }
-  std::unique_ptr<TFileReader> OpenFile(std::string_view) override { return nullptr; }
+  TReadStatus ReadFile(std::string_view, std::string*, uint64_t) override { return TReadStatus::rsMissing; }
+  std::unique_ptr<TFileReader> OpenFile(std::string_view, TReadStatus* status) override {
+    if (status) *status = TReadStatus::rsMissing;
+    return nullptr;
+  }
   bool ListStreams(std::string_view, std::vector<TStreamInfo>*) override { return false; }
   bool WriteFile(std::string_view, std::string_view) override { return false; }
   bool CreateDirectory(std::string_view) override { return false; }

@@ -71,6 +71,7 @@ TEST(RegistryNamesTest, ViewBitsAndMasks) {
   EXPECT_EQ(reg.AddViewBits(kKeyRead), kKeyRead);
   reg.SetBits(64);
   EXPECT_TRUE(reg.Is64());
+  EXPECT_EQ(reg.View(), TRegView::rv64);
   EXPECT_EQ(reg.AddViewBits(kKeyRead), kKeyRead | kKeyWow64_64Key);
   EXPECT_EQ(reg.Access(), kKeyAllAccess | kKeyWow64_64Key);
   reg.SetBits(32);
@@ -82,6 +83,10 @@ TEST(RegistryNamesTest, ViewBitsAndMasks) {
     EXPECT_STREQ(e.what(), "Windows Registry only supported with 32 or 64 bits!");
   }
   EXPECT_EQ(reg.Bits(), 32);
+  // The view and the bits are one setting.
+  reg.SetView(TRegView::rv64);
+  EXPECT_EQ(reg.Bits(), 64);
+  EXPECT_EQ(reg.Access(), kKeyAllAccess | kKeyWow64_64Key);
 }
 
 TEST_F(MyRegistryTest, ProgramFilesDirInBothViewsOfA64BitImage) {
@@ -89,13 +94,13 @@ TEST_F(MyRegistryTest, ProgramFilesDirInBothViewsOfA64BitImage) {
   Use(image);
   std::string out = "untouched";
   const char* key = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
-  ASSERT_TRUE(RegReadString(kHkeyLocalMachine, key, "ProgramFilesDir", 32, &out));
+  ASSERT_TRUE(RegReadString(kHkeyLocalMachine, key, "ProgramFilesDir", TRegView::rv32, &out));
   EXPECT_EQ(out, "C:\\Program Files (x86)");
-  ASSERT_TRUE(RegReadString(kHkeyLocalMachine, key, "ProgramFilesDir", 64, &out));
+  ASSERT_TRUE(RegReadString(kHkeyLocalMachine, key, "ProgramFilesDir", TRegView::rv64, &out));
   EXPECT_EQ(out, "C:\\Program Files");
   EXPECT_TRUE(IsWow64());
-  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Wow6432Node", 1));
-  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Wow6432Node", 0));
+  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Wow6432Node", TRegView::rv64));
+  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Wow6432Node", TRegView::rv32));
 }
 
 TEST_F(MyRegistryTest, HelpersReadTypesAndLeaveTheOutputAloneOnFailure) {
@@ -107,18 +112,18 @@ TEST_F(MyRegistryTest, HelpersReadTypesAndLeaveTheOutputAloneOnFailure) {
   Use(image);
   std::string s = "untouched";
   const char* key = "SOFTWARE\\T";
-  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "", 32, &s));
+  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "", TRegView::rv32, &s));
   EXPECT_EQ(s, "def");
-  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "E", 32, &s));
+  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "E", TRegView::rv32, &s));
   EXPECT_EQ(s, "%A%");  // not expanded
-  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "M", 32, &s));
+  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "M", TRegView::rv32, &s));
   EXPECT_EQ(s, "a\r\nb\r\n");
-  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "Cut", 32, &s));
+  EXPECT_TRUE(RegReadString(kHkeyLocalMachine, key, "Cut", TRegView::rv32, &s));
   EXPECT_EQ(s, "a");  // cut at the first zero
   s = "untouched";
-  EXPECT_FALSE(RegReadString(kHkeyLocalMachine, key, "D", 32, &s));
-  EXPECT_FALSE(RegReadString(kHkeyLocalMachine, key, "Missing", 32, &s));
-  EXPECT_FALSE(RegReadString(kHkeyLocalMachine, "SOFTWARE\\Nope", "S", 32, &s));
+  EXPECT_FALSE(RegReadString(kHkeyLocalMachine, key, "D", TRegView::rv32, &s));
+  EXPECT_FALSE(RegReadString(kHkeyLocalMachine, key, "Missing", TRegView::rv32, &s));
+  EXPECT_FALSE(RegReadString(kHkeyLocalMachine, "SOFTWARE\\Nope", "S", TRegView::rv32, &s));
   EXPECT_EQ(s, "untouched");
   int32_t i = -1;
   EXPECT_TRUE(RegReadInteger(kHkeyLocalMachine, key, "D", &i));
@@ -214,7 +219,7 @@ TEST_F(MyRegistryTest, WritesOnAWritableImage) {
   EXPECT_TRUE(reg.DeleteValue("Q"));
   EXPECT_FALSE(reg.ValueExists("Q"));
   std::string s;
-  EXPECT_TRUE(RegReadString(kHkeyCurrentUser, "Software\\Scratch", "S", 32, &s));
+  EXPECT_TRUE(RegReadString(kHkeyCurrentUser, "Software\\Scratch", "S", TRegView::rv32, &s));
   EXPECT_EQ(s, "caf\xE9");
 }
 
@@ -223,17 +228,17 @@ TEST_F(MyRegistryTest, SubKeyNamesAndExistenceInEachView) {
   image.AddReg("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Only32]\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Only64]\n");
   Use(image);
   TStringList list;
-  ASSERT_TRUE(RegGetSubKeyNames(kHkeyLocalMachine, "SOFTWARE", &list, false));
+  ASSERT_TRUE(RegGetSubKeyNames(kHkeyLocalMachine, "SOFTWARE", &list, TRegView::rv32));
   EXPECT_GE(list.IndexOf("Only32"), 0);
   EXPECT_LT(list.IndexOf("Only64"), 0);
-  ASSERT_TRUE(RegGetSubKeyNames(kHkeyLocalMachine, "SOFTWARE", &list, true));
+  ASSERT_TRUE(RegGetSubKeyNames(kHkeyLocalMachine, "SOFTWARE", &list, TRegView::rv64));
   EXPECT_GE(list.IndexOf("Only64"), 0);
   EXPECT_LT(list.IndexOf("Only32"), 0);
-  EXPECT_FALSE(RegGetSubKeyNames(kHkeyLocalMachine, "SOFTWARE\\Missing", &list, true));
-  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only32", 0));
-  EXPECT_FALSE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only32", 1));
-  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only64", 1));
-  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only32", 7));  // the default view is 32-bit
+  EXPECT_FALSE(RegGetSubKeyNames(kHkeyLocalMachine, "SOFTWARE\\Missing", &list, TRegView::rv64));
+  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only32", TRegView::rv32));
+  EXPECT_FALSE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only32", TRegView::rv64));
+  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only64", TRegView::rv64));
+  EXPECT_TRUE(RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Only32"));  // the default view is 32-bit
 }
 
 TEST_F(MyRegistryTest, MiniNtFollowsTheMachine) {

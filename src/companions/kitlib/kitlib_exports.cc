@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "companions/common/host_access.h"
+#include "companions/common/target_access.h"
 #include "companions/common/text_match.h"
 #include "companions/companion_abi.h"
 #include "companions/kitlib/winsock_catalog.h"
@@ -39,7 +39,7 @@ VX_COMPANION_EXPORT uint8_t ShredFile(const char* /*path*/) { return 0; }
 
 VX_COMPANION_EXPORT int32_t RASInstalled(void) {
   try {
-    return vx::companion::HostKeyExists(VX_HKEY_LOCAL_MACHINE,
+    return vx::companion::TargetKeyExists(VX_HKEY_LOCAL_MACHINE,
                                         "SYSTEM\\CurrentControlSet\\Services\\RasMan",
                                         VX_REG_VIEW_64)
                ? 1
@@ -57,7 +57,7 @@ VX_COMPANION_EXPORT const char* SolveEnv(const char* text) {
   try {
     std::string input = OrEmpty(text);
     std::string solved;
-    if (!vx::companion::HostSolvePath(input, &solved)) solved = std::move(input);
+    if (!vx::companion::SolveTargetPath(input, &solved)) solved = std::move(input);
     return vx::companion::KeepReturnedText(std::move(solved));
   } catch (...) {
     return "";
@@ -68,7 +68,7 @@ VX_COMPANION_EXPORT const char* SolveEnvMulti(const char* text) {
   try {
     const std::string input = OrEmpty(text);
     std::vector<std::string> alternatives;
-    if (!vx::companion::HostSolvePathAll(input, &alternatives) || alternatives.empty()) {
+    if (!vx::companion::SolveTargetPathAll(input, &alternatives) || alternatives.empty()) {
       return vx::companion::KeepReturnedText(input);
     }
     std::string joined;

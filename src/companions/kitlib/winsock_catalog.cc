@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "companions/common/host_access.h"
+#include "companions/common/target_access.h"
 #include "companions/common/text_match.h"
 
 namespace vx::companion {
@@ -62,7 +62,7 @@ std::string DecodeDescription(std::string_view data) {
 }
 
 void ExpandPath(TWinsockProvider* provider) {
-  if (!HostExpandEnvironment(provider->library_path, &provider->expanded_path)) {
+  if (!ExpandTargetEnvironment(provider->library_path, &provider->expanded_path)) {
     provider->expanded_path = provider->library_path;
   }
 }
@@ -71,30 +71,30 @@ void ReadCatalog(const std::string& catalog, bool packed, std::vector<TWinsockPr
   for (const char* list : kEntryLists) {
     const std::string list_key = std::string(kParametersKey) + "\\" + catalog + "\\" + list;
     std::vector<std::string> entries;
-    if (!HostListRegistrySubkeys(VX_HKEY_LOCAL_MACHINE, list_key, VX_REG_VIEW_64, &entries)) {
+    if (!ListTargetRegistrySubkeys(VX_HKEY_LOCAL_MACHINE, list_key, VX_REG_VIEW_64, &entries)) {
       continue;
     }
     if (entries.size() > kMaxEntries) entries.resize(kMaxEntries);
     for (const std::string& entry : entries) {
       const std::string key = list_key + "\\" + entry;
       TWinsockProvider provider;
-      THostRegValue value;
+      TTargetRegValue value;
       if (packed) {
-        if (!HostReadRegistryValue(VX_HKEY_LOCAL_MACHINE, key, "PackedCatalogItem",
-                                   VX_REG_VIEW_64, &value) ||
+        if (!ReadTargetRegistryValue(VX_HKEY_LOCAL_MACHINE, key, "PackedCatalogItem",
+                                     VX_REG_VIEW_64, &value) ||
             !DecodePackedCatalogItem(value.data, &provider)) {
           continue;
         }
       } else {
-        if (!HostReadRegistryValue(VX_HKEY_LOCAL_MACHINE, key, "LibraryPath", VX_REG_VIEW_64,
-                                   &value) ||
+        if (!ReadTargetRegistryValue(VX_HKEY_LOCAL_MACHINE, key, "LibraryPath", VX_REG_VIEW_64,
+                                     &value) ||
             (value.type != kRegSz && value.type != kRegExpandSz) || value.data.empty()) {
           continue;
         }
         provider.library_path = value.data;
-        THostRegValue name;
-        if (HostReadRegistryValue(VX_HKEY_LOCAL_MACHINE, key, "DisplayString", VX_REG_VIEW_64,
-                                  &name) &&
+        TTargetRegValue name;
+        if (ReadTargetRegistryValue(VX_HKEY_LOCAL_MACHINE, key, "DisplayString", VX_REG_VIEW_64,
+                                    &name) &&
             (name.type == kRegSz || name.type == kRegExpandSz)) {
           provider.display_name = name.data;
         }

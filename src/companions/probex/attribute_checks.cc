@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "companions/common/host_access.h"
+#include "companions/common/target_access.h"
 #include "companions/common/text_match.h"
 #include "companions/probex/value_parse.h"
 
@@ -71,10 +71,10 @@ bool SomethingExists(const std::string& path) {
   const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
   if (last.find_first_of("*?") != std::string::npos) {
     if (slash == std::string::npos) return false;
-    return HostDirectoryHasMatch(path.substr(0, slash), last);
+    return TargetDirectoryHasMatch(path.substr(0, slash), last);
   }
   VxFileInfo info{};
-  return HostFileInfo(path, &info);
+  return TargetFileInfo(path, &info);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "companions/probex/check_target.h"
 
-#include "companions/common/host_access.h"
+#include "companions/common/target_access.h"
 
 namespace vx::companion {
 
@@ -17,7 +17,7 @@ std::string TCheckTarget::Folder() const {
 const VxFileInfo* TCheckTarget::Info() {
   if (!info_loaded_) {
     info_loaded_ = true;
-    exists_ = !file_.empty() && HostFileInfo(file_, &info_);
+    exists_ = !file_.empty() && TargetFileInfo(file_, &info_);
   }
   return exists_ ? &info_ : nullptr;
 }

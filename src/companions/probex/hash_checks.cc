@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "companions/common/host_access.h"
+#include "companions/common/target_access.h"
 #include "companions/probex/value_parse.h"
 
 namespace vx::companion {
@@ -18,7 +18,7 @@ constexpr uint32_t kChunk = 64 * 1024;
 // Feeds `length` bytes from `offset` to `consume`, one chunk at a time. False
 // when the file ends early or a read fails.
 template <typename Consume>
-bool ReadRange(THostFile& file, uint64_t offset, uint64_t length, Consume consume) {
+bool ReadRange(TTargetFile& file, uint64_t offset, uint64_t length, Consume consume) {
   std::vector<unsigned char> buffer(kChunk);
   while (length > 0) {
     const uint32_t want = length < kChunk ? static_cast<uint32_t>(length) : kChunk;
@@ -39,7 +39,7 @@ struct TMdContextFree {
 
 bool Md5OfRange(const std::string& path, bool whole_file, uint64_t tail_count,
                 std::string* digest) {
-  THostFile file;
+  TTargetFile file;
   if (path.empty() || !file.Open(path)) return false;
   const uint64_t size = file.Size();
   if (!whole_file && tail_count > size) return false;
@@ -64,7 +64,7 @@ bool Md5OfRange(const std::string& path, bool whole_file, uint64_t tail_count,
 }
 
 bool Crc32OfFile(const std::string& path, uint32_t* crc) {
-  THostFile file;
+  TTargetFile file;
   if (path.empty() || !file.Open(path)) return false;
   uLong value = crc32(0L, Z_NULL, 0);
   if (!ReadRange(file, 0, file.Size(), [&](const unsigned char* data, uint32_t n) {

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "companions/common/host_access.h"
+#include "companions/common/target_access.h"
 #include "companions/companion_abi.h"
 #include "companions/probex/advanced_check.h"
 #include "companions/probex/probex_environment.h"

@@ -14,6 +14,7 @@
 #include "platform/offline/shell_folders.h"
 #include "platform/offline/shortcut_file.h"
 #include "platform/offline/volumes.h"
+#include "platform/registry_roots.h"
 
 namespace vx {
 
@@ -27,11 +28,16 @@ constexpr std::string_view kNoUserFolders[] = {
     "All Users", "Default", "Default User", "Public", "LocalService", "NetworkService",
 };
 
-const char* RootKeyShortName(uint32_t root) {
-  return root == kHkeyLocalMachine ? "HKLM" : "HKU";
+// The backend mounts hives under HKLM and HKU only.
+std::string_view MountRootName(uint32_t root) {
+  if (root == kHkeyLocalMachine) return RegRootOfHandle(kHkeyLocalMachine)->short_name;
+  return kHkeyUsersOtherName;
 }
 
-bool ReadHostFile(const std::string& path, std::string* data) {
+// Reads a .reg text from the host: one the image folder holds (its host path
+// resolved from the target path) or one the options name. False when it is
+// missing, unreadable or larger than kMaxRegTextBytes.
+bool ReadHostRegText(const std::string& path, std::string* data) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);
@@ -43,10 +49,17 @@ bool ReadHostFile(const std::string& path, std::string* data) {
   return static_cast<bool>(in);
 }
 
+// Keys of user hives wait until the users are known. Names are taken here
+// without regard to case, and the long ones as bare prefixes.
 bool IsUserRoot(const TRegOp& op) {
-  return AnsiStartsText("HKEY_USERS", op.key) || AnsiStartsText("HKEY_CURRENT_USER", op.key) ||
-         AnsiStartsText("HKU\\", op.key) || AnsiStartsText("HKUS\\", op.key) ||
-         AnsiStartsText("HKCU\\", op.key);
+  for (uint32_t handle : {kHkeyUsers, kHkeyCurrentUser}) {
+    const TRegRoot* root = RegRootOfHandle(handle);
+    if (AnsiStartsText(root->long_name, op.key) ||
+        AnsiStartsText(std::string(root->short_name) + '\\', op.key)) {
+      return true;
+    }
+  }
+  return AnsiStartsText(std::string(kHkeyUsersOtherName) + '\\', op.key);
 }
 
 }  // namespace
@@ -118,7 +131,7 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflin
   std::vector<TPendingText> texts;
   auto read_reg_text = [&](const std::string& host_path, std::string hkcu) {
     std::string data;
-    if (!ReadHostFile(host_path, &data)) {
+    if (!ReadHostRegText(host_path, &data)) {
       messages->push_back(host_path + ": cannot read the file");
       return;
     }
@@ -140,8 +153,8 @@ std::unique_ptr<TOfflineMachine> TOfflineMachine::OpenWithCodePage(const TOfflin
         sources.push_back(host);
         if (!hive->Damage().empty()) messages->push_back(host + ": " + hive->Damage());
       } else {
-        messages->push_back(host + ": " + error + "; " + RootKeyShortName(root) + "\\" + name +
-                            " is read without it");
+        messages->push_back(host + ": " + error + "; " + std::string(MountRootName(root)) + "\\" +
+                            name + " is read without it");
       }
     }
     if (hive) hive->SetCodePage(code_page);
@@ -371,12 +384,12 @@ bool TOfflineMachine::GetFileInfo(std::string_view path, TFileInfo* info) {
   return volumes_->Info(path, info);
 }
 
-bool TOfflineMachine::ReadFile(std::string_view path, std::string* data, uint64_t max_bytes) {
+TReadStatus TOfflineMachine::ReadFile(std::string_view path, std::string* data, uint64_t max_bytes) {
   return volumes_->Read(path, data, max_bytes);
 }
 
-std::unique_ptr<TFileReader> TOfflineMachine::OpenFile(std::string_view path) {
-  return volumes_->Open(path);
+std::unique_ptr<TFileReader> TOfflineMachine::OpenFile(std::string_view path, TReadStatus* status) {
+  return volumes_->Open(path, status);
 }
 
 bool TOfflineMachine::ListStreams(std::string_view path, std::vector<TStreamInfo>* out) {
@@ -408,7 +421,7 @@ std::string TOfflineMachine::HostPathOf(std::string_view target_path) {
 bool TOfflineMachine::ReadShortcut(std::string_view path, TShortcutInfo* info) {
   constexpr uint64_t kMaxShortcutBytes = 4 * 1024 * 1024;
   std::string bytes;
-  if (!volumes_->Read(path, &bytes, kMaxShortcutBytes)) return false;
+  if (volumes_->Read(path, &bytes, kMaxShortcutBytes) != TReadStatus::rsOk) return false;
   bool from_environment = false;
   TShortcutInfo result;
   if (!ParseShortcut(bytes, code_page_, &result, &from_environment)) return false;
@@ -492,7 +505,7 @@ std::string TOfflineMachine::Describe() {
   }
   out << "Registry roots:\n";
   for (const auto& mount : registry_->Mounts()) {
-    out << "  " << (mount->root == kHkeyLocalMachine ? "HKLM\\" : "HKU\\") << text(mount->name) << "  <- ";
+    out << "  " << MountRootName(mount->root) << "\\" << text(mount->name) << "  <- ";
     if (mount->sources.empty()) {
       out << (mount->overlay.ChildCount() ? "registry text" : "empty");
     } else {

@@ -77,8 +77,10 @@ class TOfflineMachine : public TMachine {
   bool ListDirectory(std::string_view directory, std::string_view mask,
                      std::vector<TFileInfo>* out) override;
   bool GetFileInfo(std::string_view path, TFileInfo* info) override;
-  bool ReadFile(std::string_view path, std::string* data, uint64_t max_bytes = UINT64_MAX) override;
-  std::unique_ptr<TFileReader> OpenFile(std::string_view path) override;
+  TReadStatus ReadFile(std::string_view path, std::string* data,
+                       uint64_t max_bytes = UINT64_MAX) override;
+  std::unique_ptr<TFileReader> OpenFile(std::string_view path,
+                                        TReadStatus* status = nullptr) override;
   bool ListStreams(std::string_view path, std::vector<TStreamInfo>* out) override;
   bool WriteFile(std::string_view path, std::string_view data) override;
   bool CreateDirectory(std::string_view path) override;

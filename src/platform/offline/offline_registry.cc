@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "base/ansi_text.h"
+#include "platform/registry_roots.h"
 
 namespace vx {
 
@@ -668,20 +669,28 @@ void TOfflineRegistry::Apply(const std::vector<TRegOp>& ops, std::string_view hk
     const std::string& root_name = parts[0];
     uint32_t root = 0;
     std::vector<std::string> rest = Tail(parts, 1);
-    if (root_name == "HKEY_LOCAL_MACHINE" || root_name == "HKLM") {
-      root = kHkeyLocalMachine;
-    } else if (root_name == "HKEY_USERS" || root_name == "HKU" || root_name == "HKUS") {
-      root = kHkeyUsers;
-    } else if (root_name == "HKEY_CURRENT_USER" || root_name == "HKCU") {
-      root = kHkeyUsers;
-      rest = Prepend({hkcu_sid.empty() ? std::string_view(".DEFAULT") : hkcu_sid}, rest);
-    } else if (root_name == "HKEY_CLASSES_ROOT" || root_name == "HKCR") {
-      // Imported class keys go to the machine's classes, as regedit stores them.
-      root = kHkeyLocalMachine;
-      rest = Prepend({"SOFTWARE", "Classes"}, rest);
-    } else if (root_name == "HKEY_CURRENT_CONFIG" || root_name == "HKCC") {
-      root = kHkeyLocalMachine;
-      rest = Prepend({"SYSTEM", "CurrentControlSet", "Hardware Profiles", "Current"}, rest);
+    const TRegRoot* named = RegRootOfName(root_name);
+    uint32_t handle = named ? named->handle : (root_name == kHkeyUsersOtherName ? kHkeyUsers : 0);
+    switch (handle) {
+      case kHkeyLocalMachine:
+      case kHkeyUsers:
+        root = handle;
+        break;
+      case kHkeyCurrentUser:
+        root = kHkeyUsers;
+        rest = Prepend({hkcu_sid.empty() ? std::string_view(".DEFAULT") : hkcu_sid}, rest);
+        break;
+      case kHkeyClassesRoot:
+        // Imported class keys go to the machine's classes, as regedit stores them.
+        root = kHkeyLocalMachine;
+        rest = Prepend({"SOFTWARE", "Classes"}, rest);
+        break;
+      case kHkeyCurrentConfig:
+        root = kHkeyLocalMachine;
+        rest = Prepend({"SYSTEM", "CurrentControlSet", "Hardware Profiles", "Current"}, rest);
+        break;
+      default:
+        break;  // no hive of an image holds the other roots
     }
     if (root == 0) {
       if (messages && op.kind != TRegOpKind::roValue && op.kind != TRegOpKind::roDeleteValue) {

@@ -4,6 +4,7 @@
 
 #include "base/ansi_text.h"
 #include "platform/offline/offline_registry.h"
+#include "platform/registry_roots.h"
 
 namespace vx {
 
@@ -12,7 +13,8 @@ void BuildKeyTree(const std::vector<TRegOp>& ops, std::string_view root_key, TMe
   std::vector<std::string> prefix = SplitKeyPath(root_key);
   if (prefix.empty() && !ops.empty()) {
     std::vector<std::string> first = SplitKeyPath(ops.front().key);
-    bool two = !first.empty() && (first[0] == "HKEY_LOCAL_MACHINE" || first[0] == "HKEY_USERS");
+    bool two = !first.empty() && (first[0] == RegRootOfHandle(kHkeyLocalMachine)->long_name ||
+                                  first[0] == RegRootOfHandle(kHkeyUsers)->long_name);
     prefix.assign(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(
                                                      std::min<size_t>(first.size(), two ? 2 : 1)));
   }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 
@@ -290,25 +291,37 @@ bool TOfflineVolumes::Info(std::string_view path, TFileInfo* info) {
   return true;
 }
 
-bool TOfflineVolumes::Read(std::string_view path, std::string* data, uint64_t max_bytes) {
-  std::unique_ptr<TFileReader> reader = Open(path);
-  if (!reader) return false;
+TReadStatus TOfflineVolumes::Read(std::string_view path, std::string* data, uint64_t max_bytes) {
+  TReadStatus status = TReadStatus::rsOk;
+  std::unique_ptr<TFileReader> reader = Open(path, &status);
+  if (!reader) return status;
   uint64_t size = reader->Size();
   if (size > max_bytes) size = max_bytes;
-  if (size > static_cast<uint64_t>(SIZE_MAX / 2)) return false;
-  return reader->ReadAt(0, static_cast<size_t>(size), data);
+  if (size > static_cast<uint64_t>(SIZE_MAX / 2)) return TReadStatus::rsUnreadable;
+  return reader->ReadAt(0, static_cast<size_t>(size), data) ? TReadStatus::rsOk
+                                                            : TReadStatus::rsUnreadable;
 }
 
-std::unique_ptr<TFileReader> TOfflineVolumes::Open(std::string_view path) {
+std::unique_ptr<TFileReader> TOfflineVolumes::Open(std::string_view path, TReadStatus* status) {
+  auto fail = [status](TReadStatus why) {
+    if (status) *status = why;
+    return std::unique_ptr<TFileReader>();
+  };
   std::string host;
-  if (!Resolve(path, &host)) return nullptr;
+  if (!Resolve(path, &host)) return fail(TReadStatus::rsMissing);
   int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    // Gone since it was resolved is missing; anything else (no permission,
+    // a socket) is there but unreadable.
+    return fail(errno == ENOENT || errno == ENOTDIR ? TReadStatus::rsMissing
+                                                    : TReadStatus::rsUnreadable);
+  }
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
-    return nullptr;
+    return fail(TReadStatus::rsUnreadable);  // a folder or a device is no file to read
   }
+  if (status) *status = TReadStatus::rsOk;
   return std::make_unique<THostFileReader>(fd, static_cast<uint64_t>(st.st_size));
 }
 

@@ -51,8 +51,11 @@ class TOfflineVolumes {
 
   bool List(std::string_view directory, std::string_view mask, std::vector<TFileInfo>* out);
   bool Info(std::string_view path, TFileInfo* info);
-  bool Read(std::string_view path, std::string* data, uint64_t max_bytes);
-  std::unique_ptr<TFileReader> Open(std::string_view path);
+  // As TMachine::ReadFile and OpenFile: a path that does not resolve (or
+  // leaves the volume) is missing; a folder, another entry that is no
+  // regular file, or a failed open or read is unreadable.
+  TReadStatus Read(std::string_view path, std::string* data, uint64_t max_bytes);
+  std::unique_ptr<TFileReader> Open(std::string_view path, TReadStatus* status = nullptr);
   bool Write(std::string_view path, std::string_view data);
   bool MakeDirectory(std::string_view path);
   bool Move(std::string_view from, std::string_view to);

@@ -1,4 +1,4 @@
-#include "companions/common/host_access.h"
+#include "companions/common/target_access.h"
 
 #include <mutex>
 
@@ -38,7 +38,7 @@ void StoreText(void* sink_context, const char* text) {
 }
 
 void StoreRegValue(void* sink_context, uint32_t type, const void* data, uint32_t size) {
-  auto* out = static_cast<std::pair<bool, THostRegValue>*>(sink_context);
+  auto* out = static_cast<std::pair<bool, TTargetRegValue>*>(sink_context);
   out->first = true;
   out->second.type = type;
   if (data != nullptr) {
@@ -70,7 +70,7 @@ bool SetHostCallbacks(const VxHostCallbacks* callbacks) {
   return true;
 }
 
-bool HostFileInfo(const std::string& path, VxFileInfo* info) {
+bool TargetFileInfo(const std::string& path, VxFileInfo* info) {
   const VxHostCallbacks table = CurrentTable();
   if (table.get_file_info == nullptr) return false;
   *info = VxFileInfo{};
@@ -79,7 +79,7 @@ bool HostFileInfo(const std::string& path, VxFileInfo* info) {
   return found;
 }
 
-bool HostDirectoryHasMatch(const std::string& directory, const std::string& mask) {
+bool TargetDirectoryHasMatch(const std::string& directory, const std::string& mask) {
   const VxHostCallbacks table = CurrentTable();
   if (table.list_directory == nullptr) return false;
   bool any = false;
@@ -90,9 +90,9 @@ bool HostDirectoryHasMatch(const std::string& directory, const std::string& mask
          any;
 }
 
-THostFile::~THostFile() { Close(); }
+TTargetFile::~TTargetFile() { Close(); }
 
-bool THostFile::Open(const std::string& path) {
+bool TTargetFile::Open(const std::string& path) {
   Close();
   table_ = CurrentTable();
   if (table_.open_file == nullptr || table_.read_file == nullptr) return false;
@@ -104,7 +104,7 @@ bool THostFile::Open(const std::string& path) {
   return true;
 }
 
-bool THostFile::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytes_read) {
+bool TTargetFile::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytes_read) {
   *bytes_read = 0;
   if (handle_ == nullptr) return false;
   uint32_t got = 0;
@@ -115,7 +115,7 @@ bool THostFile::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* 
   return true;
 }
 
-void THostFile::Close() {
+void TTargetFile::Close() {
   if (handle_ != nullptr && table_.close_file != nullptr) {
     table_.close_file(table_.context, handle_);
   }
@@ -123,12 +123,12 @@ void THostFile::Close() {
   size_ = 0;
 }
 
-bool HostReadRegistryValue(uint32_t root, const std::string& key_path,
-                           const std::string& value_name, uint32_t view,
-                           THostRegValue* value) {
+bool ReadTargetRegistryValue(uint32_t root, const std::string& key_path,
+                             const std::string& value_name, uint32_t view,
+                             TTargetRegValue* value) {
   const VxHostCallbacks table = CurrentTable();
   if (table.read_registry_value == nullptr) return false;
-  std::pair<bool, THostRegValue> answer{false, {}};
+  std::pair<bool, TTargetRegValue> answer{false, {}};
   if (table.read_registry_value(table.context, root, key_path.c_str(), value_name.c_str(),
                                 view, StoreRegValue, &answer) == 0 ||
       !answer.first) {
@@ -138,8 +138,8 @@ bool HostReadRegistryValue(uint32_t root, const std::string& key_path,
   return true;
 }
 
-bool HostListRegistrySubkeys(uint32_t root, const std::string& key_path, uint32_t view,
-                             std::vector<std::string>* names) {
+bool ListTargetRegistrySubkeys(uint32_t root, const std::string& key_path, uint32_t view,
+                               std::vector<std::string>* names) {
   const VxHostCallbacks table = CurrentTable();
   names->clear();
   if (table.list_registry_subkeys == nullptr) return false;
@@ -147,24 +147,24 @@ bool HostListRegistrySubkeys(uint32_t root, const std::string& key_path, uint32_
                                      AppendText, names) != 0;
 }
 
-bool HostKeyExists(uint32_t root, const std::string& key_path, uint32_t view) {
+bool TargetKeyExists(uint32_t root, const std::string& key_path, uint32_t view) {
   std::vector<std::string> names;
-  return HostListRegistrySubkeys(root, key_path, view, &names);
+  return ListTargetRegistrySubkeys(root, key_path, view, &names);
 }
 
-bool HostSolvePath(const std::string& text, std::string* result) {
+bool SolveTargetPath(const std::string& text, std::string* result) {
   const VxHostCallbacks table = CurrentTable();
   return SolveOne(table.solve_path, table.context, text, result);
 }
 
-bool HostSolvePathAll(const std::string& text, std::vector<std::string>* results) {
+bool SolveTargetPathAll(const std::string& text, std::vector<std::string>* results) {
   const VxHostCallbacks table = CurrentTable();
   results->clear();
   if (table.solve_path_all == nullptr) return false;
   return table.solve_path_all(table.context, text.c_str(), AppendText, results) != 0;
 }
 
-bool HostExpandEnvironment(const std::string& text, std::string* result) {
+bool ExpandTargetEnvironment(const std::string& text, std::string* result) {
   const VxHostCallbacks table = CurrentTable();
   return SolveOne(table.expand_environment, table.context, text, result);
 }

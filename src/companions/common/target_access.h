@@ -1,12 +1,14 @@
 // The libraries' only view of the target: the callback table the host hands
 // over right after loading. These wrappers turn its C calls into C++ values
 // and treat a missing table or a missing callback as absence, so every caller
-// answers as it would for a missing file or key.
+// answers as it would for a missing file or key. Every path and key they take
+// is one of the target (the scanned machine); a library never reads a file of
+// the computer it runs on.
 //
 // The table is the library's one process-wide setting besides probex's
 // environment; it is copied under a lock, so a host may replace it at any time.
-#ifndef VX_COMPANIONS_COMMON_HOST_ACCESS_H_
-#define VX_COMPANIONS_COMMON_HOST_ACCESS_H_
+#ifndef VX_COMPANIONS_COMMON_TARGET_ACCESS_H_
+#define VX_COMPANIONS_COMMON_TARGET_ACCESS_H_
 
 #include <cstdint>
 #include <string>
@@ -21,17 +23,17 @@ namespace vx::companion {
 // another version or too small.
 bool SetHostCallbacks(const VxHostCallbacks* callbacks);
 
-bool HostFileInfo(const std::string& path, VxFileInfo* info);
+bool TargetFileInfo(const std::string& path, VxFileInfo* info);
 // True when `directory` holds at least one entry matching the Windows mask.
-bool HostDirectoryHasMatch(const std::string& directory, const std::string& mask);
+bool TargetDirectoryHasMatch(const std::string& directory, const std::string& mask);
 
 // The current user's view of one target file, read piece by piece.
-class THostFile {
+class TTargetFile {
  public:
-  THostFile() = default;
-  ~THostFile();
-  THostFile(const THostFile&) = delete;
-  THostFile& operator=(const THostFile&) = delete;
+  TTargetFile() = default;
+  ~TTargetFile();
+  TTargetFile(const TTargetFile&) = delete;
+  TTargetFile& operator=(const TTargetFile&) = delete;
 
   bool Open(const std::string& path);
   uint64_t Size() const { return size_; }
@@ -46,21 +48,21 @@ class THostFile {
   uint64_t size_ = 0;
 };
 
-struct THostRegValue {
+struct TTargetRegValue {
   uint32_t type = 0;
   std::string data;  // ANSI text for string types, raw bytes otherwise
 };
 
-bool HostReadRegistryValue(uint32_t root, const std::string& key_path,
-                           const std::string& value_name, uint32_t view,
-                           THostRegValue* value);
-bool HostListRegistrySubkeys(uint32_t root, const std::string& key_path, uint32_t view,
-                             std::vector<std::string>* names);
-bool HostKeyExists(uint32_t root, const std::string& key_path, uint32_t view);
+bool ReadTargetRegistryValue(uint32_t root, const std::string& key_path,
+                             const std::string& value_name, uint32_t view,
+                             TTargetRegValue* value);
+bool ListTargetRegistrySubkeys(uint32_t root, const std::string& key_path, uint32_t view,
+                               std::vector<std::string>* names);
+bool TargetKeyExists(uint32_t root, const std::string& key_path, uint32_t view);
 
-bool HostSolvePath(const std::string& text, std::string* result);
-bool HostSolvePathAll(const std::string& text, std::vector<std::string>* results);
-bool HostExpandEnvironment(const std::string& text, std::string* result);
+bool SolveTargetPath(const std::string& text, std::string* result);
+bool SolveTargetPathAll(const std::string& text, std::vector<std::string>* results);
+bool ExpandTargetEnvironment(const std::string& text, std::string* result);
 
 // Keeps a text that an export returns: valid until the next call that
 // returns text on the same thread.
@@ -68,4 +70,4 @@ const char* KeepReturnedText(std::string text);
 
 }  // namespace vx::companion
 
-#endif  // VX_COMPANIONS_COMMON_HOST_ACCESS_H_
+#endif  // VX_COMPANIONS_COMMON_TARGET_ACCESS_H_

@@ -119,8 +119,8 @@ double ProgramRun(const fs::path& install, const fs::path& cwd) {
 
 }  // namespace
 
-// Without arguments every part runs; "interpreter", "thread" or "program"
-// picks one (for a profiler).
+// Without arguments every part runs; "interpreter" (or one of its halves,
+// "excluded" and "noop"), "thread" or "program" picks one (for a profiler).
 int main(int argc, char** argv) {
   const std::string only = argc > 1 ? argv[1] : "";
   auto wanted = [&only](const char* part) { return only.empty() || only == part; };
@@ -149,14 +149,14 @@ int main(int argc, char** argv) {
   Write(root / "excluded.qri", excluded);
   Write(root / "noop.qri", noop);
 
-  if (wanted("interpreter")) {
+  if (wanted("interpreter") || only == "excluded") {
     TCountingScan scan;
     scan.settings.ExcludedProducts.Add("Excluded Spy");
     vx::TRuleInterpreter interpreter(scan.context);
     double s = Best([&] { interpreter.RunIncludeFile((root / "excluded.qri").string(), vx::mtQuarnel); }, 5);
     Report("interpreter, excluded-product lines", kLines, s);
   }
-  if (wanted("interpreter")) {
+  if (wanted("interpreter") || only == "noop") {
     TCountingScan scan;
     vx::TRuleInterpreter interpreter(scan.context);
     double s = Best([&] { interpreter.RunIncludeFile((root / "noop.qri").string(), vx::mtQuarnel); }, 5);

@@ -118,7 +118,11 @@ void TConsole::WriteLn(std::string_view text) {
 }
 
 void TConsole::Flush() {
-  if (sink_ == nullptr) std::fflush(stdout);
+  // A flush puts what was written on the screen at once. Into a pipe or a
+  // file nobody watches the line being drawn, and a write per piece of every
+  // progress line would cost more than the scan: stdio's buffer decides
+  // there, and notices and the exit flush it.
+  if (sink_ == nullptr && is_terminal_) std::fflush(stdout);
 }
 
 void WriteBanner(TConsole& console, std::string_view text, int text_color, int background,

@@ -82,6 +82,10 @@ class TStringList : public TObject {
   void Assign(std::vector<std::string>&& strings);
   // Room for `count` entries without growing again.
   void Reserve(int count) { items_.reserve(static_cast<size_t>(count)); }
+  // Appends empty entries until the list holds `count` (unsorted lists).
+  void PadTo(int count) {
+    if (count > Count()) items_.resize(static_cast<size_t>(count));
+  }
 
  private:
   struct Item {

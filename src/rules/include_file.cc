@@ -13,31 +13,6 @@ namespace vx {
 
 namespace fmt = include_format;
 
-namespace {
-
-// The raw lines of a file: the decrypted text of a container (empty when it
-// is damaged), else the file's text lines as they stand. False for a missing
-// file; throws when the file exists but cannot be read.
-bool ReadRawLines(const std::string& file_name, TStringList* lines) {
-  std::string bytes;
-  THostRead r = ReadHostFile(file_name, &bytes);
-  if (r == THostRead::hrMissing) return false;
-  if (r == THostRead::hrFailed) throw EVxError("Cannot read " + file_name);
-  if (IsContainer(bytes)) {
-    std::string text;
-    if (UnpackContainer(bytes, &text)) {
-      lines->SetText(text);
-    } else {
-      lines->Clear();
-    }
-  } else {
-    lines->SetText(bytes);
-  }
-  return true;
-}
-
-}  // namespace
-
 bool ParseIncludeHeaderLine(const std::string& line, TStringList* pairs, int* count) {
   if (line.empty() || !line.starts_with(fmt::kHeaderPrefix)) return false;
   if (line.starts_with(fmt::kCountPrefix)) {
@@ -78,19 +53,51 @@ int TIncludeFile::ReadHeader(const std::string& file_name, TStringList* pairs) {
   products_valid_ = false;
   pairs->Clear();
   all_lines_.Clear();
-  if (!ReadRawLines(file_name, &all_lines_)) return 0;
+  all_lines_valid_ = true;
+  raw_file_.clear();
+  raw_bytes_.clear();
+  raw_text_.clear();
+  THostRead r = ReadHostFile(file_name, &raw_bytes_);
+  if (r == THostRead::hrMissing) return 0;
+  if (r == THostRead::hrFailed) throw EVxError("Cannot read " + file_name);
+  raw_file_ = file_name;
+  raw_container_ = IsContainer(raw_bytes_);
+  if (raw_container_ && !UnpackContainer(raw_bytes_, &raw_text_)) raw_text_.clear();
+  all_lines_valid_ = false;
+  // Only the leading lines are read; a file of many rule lines is split into
+  // lines again only when someone asks for all of them.
+  TIncludeLines lines;
+  lines.OpenRaw(raw_container_ ? std::string_view(raw_text_) : std::string_view(raw_bytes_));
   int count = 0;
-  for (int i = 0; i < all_lines_.Count(); ++i) {
-    if (!ParseIncludeHeaderLine(all_lines_[i], pairs, &count)) break;
+  std::string_view line;
+  while (lines.Next(&line)) {
+    if (!ParseIncludeHeaderLine(std::string(line), pairs, &count)) break;
   }
   return count;
+}
+
+const TStringList& TIncludeFile::AllLines() const {
+  if (!all_lines_valid_) {
+    all_lines_.SetText(raw_container_ ? raw_text_ : raw_bytes_);
+    all_lines_valid_ = true;
+  }
+  return all_lines_;
 }
 
 void TIncludeFile::CollectProducts() {
   products_.Clear();
   short_products_.Clear();
   TIncludeLines lines;
-  lines.Open(file_name_);
+  if (raw_file_ == file_name_ && !raw_file_.empty()) {
+    // The file ReadHeader read: its lines as ReadLines would give them.
+    if (raw_container_) {
+      lines.OpenRaw(raw_text_);
+    } else {
+      lines.OpenView(raw_bytes_, file_name_);
+    }
+  } else {
+    lines.Open(file_name_);
+  }
   std::string_view line;
   while (lines.Next(&line)) {
     if (!line.starts_with(fmt::kProductPrefix)) continue;

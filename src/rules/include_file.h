@@ -40,14 +40,23 @@ class TIncludeFile : public TObject {
   bool LoadListFile(const std::string& file_name, TStringList* target);
 
   int LineCount() const { return line_count_; }
-  const TStringList& AllLines() const { return all_lines_; }
+  // The raw lines ReadHeader read: a container's decrypted text lines, or a
+  // text form's lines undecoded. Split only when asked for.
+  const TStringList& AllLines() const;
   const std::string& FileName() const { return file_name_; }
 
  private:
   void CollectProducts();
 
   int line_count_ = 0;
-  TStringList all_lines_;
+  // The file as ReadHeader read it, kept for the product read and AllLines:
+  // its bytes, and for a container its decrypted text.
+  std::string raw_file_;  // the file named by raw_bytes_
+  std::string raw_bytes_;
+  std::string raw_text_;
+  bool raw_container_ = false;
+  mutable TStringList all_lines_;
+  mutable bool all_lines_valid_ = true;
   TStringList products_;
   TStringList short_products_;
   bool products_valid_ = false;

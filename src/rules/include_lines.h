@@ -22,6 +22,11 @@ class TIncludeLines {
   bool Open(const std::string& file_name);
   // The same over bytes already read (tests, the fuzzing harness).
   void OpenBytes(std::string bytes, std::string_view file_name);
+  // The same over bytes that outlive the reader; a text form is not copied.
+  void OpenView(std::string_view bytes, std::string_view file_name);
+  // Text whose lines are handed out as they stand, never decoded: the
+  // header block and a container's text.
+  void OpenRaw(std::string_view text);
 
   // The next decoded line, valid until the next call; false at the end.
   bool Next(std::string_view* line);
@@ -32,7 +37,8 @@ class TIncludeLines {
   bool NextRaw(std::string_view* line);
   void CheckEncryptedLines(std::string_view file_name);
 
-  std::string text_;
+  std::string owned_;      // what the reader read or unpacked itself
+  std::string_view text_;  // the text being read: owned_ or the caller's
   size_t pos_ = 0;
   size_t line_number_ = 0;
   bool decode_ = false;  // the text form, whose coded lines are decoded

@@ -44,21 +44,16 @@ std::string JoinPairs(const std::vector<std::string>& pairs, TQuoting quoting) {
   return out;
 }
 
-void PadTo(TStringList* params, int count) {
-  if (params->Count() >= count) return;
-  params->Reserve(count);
-  while (params->Count() < count) params->Add(std::string());
-}
+void PadTo(TStringList* params, int count) { params->PadTo(count); }
 
 // Whether `text` holds `lower` (lower-case letters) in any letter case.
 bool ContainsFolded(std::string_view text, std::string_view lower) {
-  if (lower.size() > text.size()) return false;
+  if (lower.empty() || lower.size() > text.size()) return false;
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   for (size_t i = 0; i + lower.size() <= text.size(); ++i) {
-    size_t k = 0;
-    while (k < lower.size() &&
-           std::tolower(static_cast<unsigned char>(text[i + k])) == lower[k]) {
-      ++k;
-    }
+    if (fold(text[i]) != lower[0]) continue;
+    size_t k = 1;
+    while (k < lower.size() && fold(text[i + k]) == lower[k]) ++k;
     if (k == lower.size()) return true;
   }
   return false;

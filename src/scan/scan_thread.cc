@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -66,40 +67,66 @@ TScanThread::~TScanThread() {
 void TScanThread::SetState(int state) {
   State = static_cast<uint8_t>(state);
   if (!OnStateChange) return;
-  RunDisplayHandler([&] { Synchronize([&] { OnStateChange(*this, state); }); });
+  RunDisplayHandler([&] { Handover([&] { OnStateChange(*this, state); }); });
 }
 
 void TScanThread::FilterFinding(TMyScanResult& result, bool& accept) {
-  if (OnProductFilter) Synchronize([&] { OnProductFilter(*this, result, accept); });
+  if (OnProductFilter) Handover([&] { OnProductFilter(*this, result, accept); });
 }
 
 void TScanThread::ShowFinding(TMyScanResult& result) {
   if (!OnFinding) return;
-  RunDisplayHandler([&] { Synchronize([&] { OnFinding(*this, result); }); });
+  RunDisplayHandler([&] { Handover([&] { OnFinding(*this, result); }); });
 }
 
 void TScanThread::SetStatus(int kind, const std::string& text) {
   if (kind == 3) Flow.StatusProduct = text;
   if (!OnStatus) return;
-  Synchronize([&] { OnStatus(*this, kind, text); });
+  Handover([&] { OnStatus(*this, kind, text); });
 }
 
 void TScanThread::AdvanceProgress(int32_t n) {
   ProgressPosition += n;
   if (!OnProgress || (ProgressEvery > 1 && ProgressPosition % ProgressEvery != 0)) return;
-  int32_t position = ProgressPosition;
-  int32_t total = ProgressTotal;
-  RunDisplayHandler([&] { Synchronize([&] { OnProgress(*this, 0, position, total); }); });
+  if (queued_progress_.empty()) oldest_queued_ = std::chrono::steady_clock::now();
+  queued_progress_.push_back({ProgressPosition, ProgressTotal, Flow.CurrentProduct});
+  if (queued_progress_.size() >= kMaxQueuedProgress ||
+      std::chrono::steady_clock::now() - oldest_queued_ >= kMaxProgressDelay) {
+    DeliverProgress();
+  }
+}
+
+void TScanThread::DeliverProgress() {
+  if (queued_progress_.empty()) return;
+  std::vector<TQueuedProgress> events;
+  events.swap(queued_progress_);
+  RunDisplayHandler([&] {
+    Synchronize([&] {
+      // Each event is shown with the product it was made under, which the
+      // handler reads from the flow state; the worker waits meanwhile.
+      std::string current = std::move(Flow.CurrentProduct);
+      for (TQueuedProgress& event : events) {
+        Flow.CurrentProduct = std::move(event.product);
+        RunDisplayHandler([&] { OnProgress(*this, 0, event.position, event.total); });
+      }
+      Flow.CurrentProduct = std::move(current);
+    });
+  });
+}
+
+void TScanThread::Handover(const std::function<void()>& call) {
+  DeliverProgress();
+  Synchronize(call);
 }
 
 void TScanThread::ReportSectionTime(const std::string& name, TDateTime duration) {
   if (!OnSectionTime) return;
-  RunDisplayHandler([&] { Synchronize([&] { OnSectionTime(*this, name, duration); }); });
+  RunDisplayHandler([&] { Handover([&] { OnSectionTime(*this, name, duration); }); });
 }
 
 void TScanThread::ShowWarningBox(const std::string& text) {
   WarningBoxText = text;
-  Synchronize([&] {
+  Handover([&] {
     const TCommandLine& command_line = ProcessCommandLine();
     if (command_line.HasSwitch("silent") || command_line.HasSwitch("taskbarhide")) return;
     if (Notifier) Notifier->WarningBox(WarningBoxText, kEventSource);
@@ -107,7 +134,7 @@ void TScanThread::ShowWarningBox(const std::string& text) {
 }
 
 void TScanThread::ShowErrorNotice(const std::string& title, const std::string& text) {
-  Synchronize(
+  Handover(
       [&] { recorder_.AddNotice(title, text, ErrorNoticeKind == 0 ? srsError : srsDone); });
 }
 
@@ -122,7 +149,7 @@ void TScanThread::ResolveShortcut(const std::string& shortcut_file, std::string*
                                   std::string* arguments) {
   target->clear();
   arguments->clear();
-  Synchronize([&] {
+  Handover([&] {
     TShortcutInfo info;
     if (!HasCurrentMachine() || !CurrentMachine().ReadShortcut(shortcut_file, &info)) return;
     *target = info.target.substr(0, kShortcutFieldLimit);
@@ -136,6 +163,7 @@ void TScanThread::Execute() {
   try {
     RunCheck();
   } catch (...) {
+    DeliverProgress();
     std::string text = std::string("Version: ") + kProgramVersion + " \r\nBuild: " +
                        kProgramBuild + "\r\nException: " + ErrorText(std::current_exception());
     try {
@@ -186,7 +214,7 @@ void TScanThread::RunCheck() {
   std::string library_dir = Settings.LibraryDir.empty() ? Settings.AppPath : Settings.LibraryDir;
   LoadProbexLibrary((std::filesystem::path(library_dir) / "probex.dll").string(),
                     [this](const std::string& text, const std::string& caption) {
-                      Synchronize([&] {
+                      Handover([&] {
                         if (Notifier) Notifier->WarningBox(text, caption);
                       });
                     });
@@ -213,7 +241,7 @@ void TScanThread::RunCheck() {
 
   if (OnFilesets) {
     RunDisplayHandler([&] {
-      Synchronize([&] {
+      Handover([&] {
         OnFilesets(*this, TimeEstimate, ProgressTotal, DetectionFiles, UsageTrackFiles);
       });
     });
@@ -270,11 +298,12 @@ void TScanThread::RunCheck() {
                    " (" + FormatDateTime("nn:ss", EndTime - StartTime) + ")");
   SetStatus(2, "00:00");
 
+  DeliverProgress();
   SetState(ssScanFinished);
   if (OnSummary) {
     bool spyware = recorder_.SpywareFound;
     bool tracks = recorder_.TracksFound;
-    Synchronize([&] { OnSummary(*this, spyware, tracks); });
+    Handover([&] { OnSummary(*this, spyware, tracks); });
   }
 }
 

@@ -11,10 +11,12 @@
 #ifndef VX_SCAN_SCAN_THREAD_H_
 #define VX_SCAN_SCAN_THREAD_H_
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/date_time.h"
 #include "base/string_list.h"
@@ -80,10 +82,9 @@ class TScanThread : public TThread, private TScanServices, private TFindingSink 
   TScanSteps Steps;
   // Where warning boxes and event-log entries go; none are shown without.
   TNotifier* Notifier = nullptr;
-  // OnProgress fires only for positions that are a multiple of this. Every
-  // event is a hand-over to the main thread, one per rule line; a display
-  // that draws only every tenth position says so here and is spared the
-  // others.
+  // OnProgress fires only for positions that are a multiple of this: a
+  // display that draws only every tenth position says so here and is
+  // spared the others.
   int32_t ProgressEvery = 1;
 
   // ---- Events.
@@ -138,6 +139,21 @@ class TScanThread : public TThread, private TScanServices, private TFindingSink 
   void FilterFinding(TMyScanResult& result, bool& accept) override;
   void ShowFinding(TMyScanResult& result) override;
 
+  // Progress events are handed to the main thread in batches: each
+  // hand-over costs more than a rule line, and there is one event per line.
+  // A batch goes when it is full, when its oldest event has waited long
+  // enough for a person to notice, and before any other hand-over, so the
+  // main thread sees every event in its order.
+  struct TQueuedProgress {
+    int32_t position;
+    int32_t total;
+    std::string product;
+  };
+  static constexpr size_t kMaxQueuedProgress = 256;
+  static constexpr std::chrono::milliseconds kMaxProgressDelay{40};
+  void DeliverProgress();
+  void Handover(const std::function<void()>& call);
+
   void RunCheck();
   void PrepareUserLists();
   void RunDetectionPass();
@@ -146,6 +162,8 @@ class TScanThread : public TThread, private TScanServices, private TFindingSink 
   TFindingRecorder recorder_;
   TRuleContext context_;
   TRuleInterpreter interpreter_;
+  std::vector<TQueuedProgress> queued_progress_;
+  std::chrono::steady_clock::time_point oldest_queued_;
 };
 
 }  // namespace vx

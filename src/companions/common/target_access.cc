@@ -154,6 +154,12 @@ bool TargetKeyExists(uint32_t root, const std::string& key_path, uint32_t view) 
 
 bool SolveTargetPath(const std::string& text, std::string* result) {
   const VxHostCallbacks table = CurrentTable();
+  // Path variables all start with "<$"; a text without one (most file names
+  // a check is given have been resolved already) needs no call to the host.
+  if (table.solve_path != nullptr && text.find("<$") == std::string::npos) {
+    *result = text;
+    return true;
+  }
   return SolveOne(table.solve_path, table.context, text, result);
 }
 

@@ -180,7 +180,10 @@ const TOfflineVolumes::TListing* TOfflineVolumes::Listing(const std::string& dir
   return &listing;
 }
 
-void TOfflineVolumes::Invalidate(const std::string& dir) { listings_.erase(dir); }
+void TOfflineVolumes::Invalidate(const std::string& dir) {
+  listings_.erase(dir);
+  resolved_.clear();
+}
 
 std::string TOfflineVolumes::Lookup(const std::string& dir, const std::string& component) {
   std::string exact = AnsiToUtf8(component, code_page_);
@@ -206,13 +209,29 @@ bool TOfflineVolumes::Contained(const TVolume& volume, const std::string& host_p
 bool TOfflineVolumes::ResolveParts(const TTargetPath& target, size_t count, std::string* host_path) {
   TVolume* volume = Find(target.drive);
   if (!volume) return false;
+  constexpr size_t kMaxResolved = 65536;
   std::string current = volume->root;
-  for (size_t i = 0; i < count; ++i) {
+  std::string key = std::string(1, target.drive) + ":";
+  size_t i = 0;
+  // The longest prefix resolved before.
+  for (std::string probe = key; i < count; ++i) {
+    probe += '\\';
+    probe += AnsiUpperCase(target.components[i]);
+    auto it = resolved_.find(probe);
+    if (it == resolved_.end()) break;
+    current = it->second;
+    key = probe;
+  }
+  for (; i < count; ++i) {
     std::string name = Lookup(current, target.components[i]);
     if (name.empty()) return false;
     std::string next = current + "/" + name;
     if (!Contained(*volume, next)) return false;
     current = std::move(next);
+    key += '\\';
+    key += AnsiUpperCase(target.components[i]);
+    if (resolved_.size() >= kMaxResolved) resolved_.clear();
+    resolved_.emplace(key, current);
   }
   *host_path = std::move(current);
   return true;

@@ -84,6 +84,12 @@ class TOfflineVolumes {
   std::map<char, TVolume> volumes_;
   std::mutex mutex_;
   std::unordered_map<std::string, TListing> listings_;
+  // Target paths resolved before, folded ("C:\WINDOWS\WIN.INI"), and the
+  // host path each names. Every entry was found inside its volume when it
+  // was added; a write through the machine empties the table. A rule file
+  // asks for the same folders over and over, and each fresh resolution costs
+  // two system calls per component.
+  std::unordered_map<std::string, std::string> resolved_;
 };
 
 // Host stat -> Windows file information (name left empty).

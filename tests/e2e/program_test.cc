@@ -151,3 +151,36 @@ TEST(ProgramTest, TheDemoImageScan) {
 
 }  // namespace
 }  // namespace vx
+
+namespace vx {
+namespace {
+
+// NoOp lines decide by their advanced checks, run by the real probex.dll on
+// the demo image: one that holds skips the line after it, one that fails
+// does not. The lines after them are of an unknown type, so the include
+// error log tells which of them were read.
+TEST(ProgramTest, NoOpLinesDecideByTheirAdvancedChecks) {
+  TInstallation install;
+  install.Dir().Write("vexascan.ini", "[Main]\nIgnoreQriError=0\n[Filesets]\nnoop.qri=1\n");
+  install.Dir().Write("Includes/noop.qri",
+                      "// count: 4\r\n"
+                      "\r\n"
+                      ":: Checks\r\n"
+                      "NoOp:\"filename=<$WINDIR>\\win.ini,filesize>=1,skipcount=1\"\r\n"
+                      "Marker:after-a-check-that-holds\r\n"
+                      "NoOp:\"filename=<$WINDIR>\\nothere.ini,filesize>=1,skipcount=1\"\r\n"
+                      "Marker:after-a-check-that-fails\r\n");
+  testing::TTempDir cwd;
+  std::filesystem::create_directory(cwd.Path("Logs"));
+  std::filesystem::copy(kExamples + "/demo-image", cwd.Path("demo-image"),
+                        std::filesystem::copy_options::recursive);
+  TProgramResult result = install.Run({"/image=demo-image"}, cwd.Dir());
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_NE(Body(result).find(Padded("\ro noop.qri took 00:00:00").substr(0, 23)), std::string::npos);
+  std::string log = cwd.Read("Logs/Include errors.log");
+  EXPECT_EQ(log.find("after-a-check-that-holds"), std::string::npos) << log;
+  EXPECT_NE(log.find("noop.qri | Checks (after-a-check-that-fails) [$"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace vx

@@ -75,6 +75,10 @@ TEST(VolumesTest, ReadsTellMissingFromUnreadable) {
   ASSERT_LT(socket_path.size(), sizeof address.sun_path);
   socket_path.copy(address.sun_path, socket_path.size());
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  // A FIFO would hold a blocking open forever; the .reg texts are read while the
+  // machine opens, as its SAM.reg would be.
+  ASSERT_EQ(mkfifo(image.HostPath("C:\\Data\\fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(image.HostPath("C:\\Windows\\System32\\config\\SAM.reg").c_str(), 0600), 0);
   auto machine = image.Open();
   const struct {
     const char* path;
@@ -87,6 +91,7 @@ TEST(VolumesTest, ReadsTellMissingFromUnreadable) {
       {"D:\\no volume.txt", TReadStatus::rsMissing},
       {"C:\\Data\\folder.txt", TReadStatus::rsUnreadable},
       {"C:\\Data\\socket", TReadStatus::rsUnreadable},
+      {"C:\\Data\\fifo", TReadStatus::rsUnreadable},
   };
   for (const auto& c : cases) {
     std::string data;

@@ -259,6 +259,40 @@ TEST_F(ScanThreadTest, HandlerFailuresOfDisplayEventsDoNotDisturbTheScan) {
   EXPECT_EQ(t.Recorder().ProblemCount, 1);
 }
 
+// Progress is handed over in batches; the main thread must still see every
+// event in its place among the others, each with the product it was made
+// under, and only the positions its display asked for.
+TEST_F(ScanThreadTest, BatchedProgressKeepsEveryEventInOrderWithItsProduct) {
+  TScanThread t;
+  t.ProgressEvery = 10;
+  std::vector<std::string> seen;
+  std::vector<std::thread::id> threads;
+  t.OnProgress = [&](TScanThread& s, int, int32_t position, int32_t) {
+    seen.push_back(std::to_string(position) + " " + s.Flow.CurrentProduct);
+    threads.push_back(std::this_thread::get_id());
+  };
+  t.OnFinding = [&](TScanThread&, TMyScanResult& r) {
+    if (r.MainType != mtStatus) seen.push_back("finding " + r.Product);
+  };
+  t.Steps.BuiltInChecks = [](TScanThread& s) {
+    for (int i = 0; i < 3000; ++i) {
+      if (i % 1000 == 0) s.Flow.CurrentProduct = "P" + std::to_string(i / 1000);
+      s.AdvanceProgress(1);
+      if (i == 1504) s.Recorder().RecordFinding("Spy", "d", true, "", "f", "p", ftFile, mtQuarnel, "");
+    }
+    s.Flow.CurrentProduct = "after";
+  };
+  Run(t);
+  std::vector<std::string> expected;
+  for (int p = 10; p <= 3000; p += 10) {
+    expected.push_back(std::to_string(p) + " P" + std::to_string((p - 1) / 1000));
+    if (p == 1500) expected.push_back("finding Spy");
+  }
+  EXPECT_EQ(seen, expected);
+  for (std::thread::id id : threads) EXPECT_EQ(id, std::this_thread::get_id());
+  EXPECT_EQ(t.Flow.CurrentProduct, "after");
+}
+
 class TShortcutMachine : public TEmptyMachine {
  public:
   std::thread::id reader;

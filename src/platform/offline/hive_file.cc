@@ -53,7 +53,7 @@ namespace {
 // The first bytes of the file (at most the base block and a bin header).
 std::string ReadHead(const std::string& host_path) {
   std::string head(regf::kFirstBin + regf::kBinHeaderSize, '\0');
-  int fd = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = open(host_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::string();
   ssize_t n = pread(fd, head.data(), head.size(), 0);
   close(fd);
@@ -123,7 +123,7 @@ std::shared_ptr<THive> THive::Open(const std::string& host_path, std::string* er
   hive->host_path_ = host_path;
   hive->file_size_ = static_cast<uint64_t>(st.st_size);
   hive->root_ = root;
-  hive->fd_ = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+  hive->fd_ = open(host_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   // hivex reads what a cut-off file still holds; the keys beyond are missing.
   const TByteReader header(head);
   uint32_t bins = 0, primary = 0, secondary = 0;

@@ -1,5 +1,9 @@
 #include "platform/offline/offline_machine.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -38,15 +42,26 @@ std::string_view MountRootName(uint32_t root) {
 // resolved from the target path) or one the options name. False when it is
 // missing, unreadable or larger than kMaxRegTextBytes.
 bool ReadHostRegText(const std::string& path, std::string* data) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<uint64_t>(size) > kMaxRegTextBytes) return false;
-  in.seekg(0);
-  data->resize(static_cast<size_t>(size));
-  in.read(data->data(), size);
-  return static_cast<bool>(in);
+  // Without O_NONBLOCK a FIFO of that name on a hostile image would hold the
+  // open forever; it is no file to read either way.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+            static_cast<uint64_t>(st.st_size) <= kMaxRegTextBytes;
+  if (ok) {
+    data->assign(static_cast<size_t>(st.st_size), '\0');
+    size_t done = 0;
+    while (done < data->size()) {
+      ssize_t n = pread(fd, data->data() + done, data->size() - done, static_cast<off_t>(done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    ok = done == data->size();
+  }
+  close(fd);
+  return ok;
 }
 
 // Keys of user hives wait until the users are known. Names are taken here

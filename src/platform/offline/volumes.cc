@@ -328,7 +328,8 @@ std::unique_ptr<TFileReader> TOfflineVolumes::Open(std::string_view path, TReadS
   };
   std::string host;
   if (!Resolve(path, &host)) return fail(TReadStatus::rsMissing);
-  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO on the image must not hold the open; fstat refuses it.
+  int fd = open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     // Gone since it was resolved is missing; anything else (no permission,
     // a socket) is there but unreadable.

@@ -94,6 +94,7 @@ class TCountingScan : public vx::TScanServices, public vx::TFindingSink {
   void AdvanceProgress(int32_t n) override { progress += n; }
   void ShowWarningBox(const std::string&) override {}
   void ShowErrorNotice(const std::string&, const std::string&) override {}
+  bool AdvancedCheckReady() override { return true; }
   bool RunAdvancedCheck(const std::string& file, const std::string& parameters) override {
     bool holds = vx::ProbexLibrary()->AdvancedCheck(file, parameters);
     matched += holds;

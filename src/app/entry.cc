@@ -29,6 +29,7 @@
 #include "rules/product_list.h"
 #include "scan/scan_steps.h"
 #include "sysaccess/my_registry.h"
+#include "sysaccess/user_hives.h"
 
 namespace vx {
 
@@ -230,6 +231,7 @@ int RunVexascan(const TCommandLine& command_line, TConsole& console,
   }
   SetCurrentMachine(machine);
   BuildPathVariableTables();
+  BuildUserHiveNames();
   LoadKitLibrary(program_dir + "kitlib.dll");
 
   if (command_line.HasSwitch("pathhelp")) {

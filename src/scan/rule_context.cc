@@ -32,8 +32,17 @@ TMachine& TRuleContext::Machine() const {
 std::string TRuleContext::SolvePath(std::string_view text) const { return KitSolveEnv(text); }
 
 TStringList TRuleContext::SolvePathAll(std::string_view text) const {
+  // The library joins the alternatives with CR LF; an empty alternative is
+  // one too.
+  std::string joined = KitSolveEnvMulti(text);
   TStringList all;
-  all.SetText(KitSolveEnvMulti(text));
+  size_t start = 0;
+  for (;;) {
+    size_t end = joined.find("\r\n", start);
+    all.Add(joined.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
   return all;
 }
 

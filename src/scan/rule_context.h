@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/string_list.h"
 #include "platform/machine.h"
@@ -89,6 +90,9 @@ struct TScanLists {
   TStringList UsageTrackWork;
   // The COM rules' shared work list.
   TStringList ClsidCache;
+  // The installations the rules walk, each as the prefix its hives are
+  // mounted under (with a trailing backslash): the running system's is empty.
+  std::vector<std::string> InstallationPrefixes{std::string()};
   // Rule lines kept for after the rule files of the detection pass, per
   // rule type, each as "product",parameters in comma text.
   TStringList& DeferredLines(std::string_view type);
@@ -118,6 +122,8 @@ class TScanServices {
   // A notice of `title` and `text` with the status error, recorded on the
   // main thread.
   virtual void ShowErrorNotice(const std::string& title, const std::string& text) = 0;
+  // Whether the advanced-check library is loaded with its check.
+  virtual bool AdvancedCheckReady() = 0;
   // False when the advanced-check library is not ready.
   virtual bool RunAdvancedCheck(const std::string& file_name, const std::string& parameters) = 0;
   // A shortcut's target and arguments (each at most 510 characters), read
@@ -148,7 +154,8 @@ class TRuleContext {
   TScanServices& Services() const { return services_; }
 
   // Path variables resolved through the tools library (its fallback: the
-  // scanner's own table): one value, or every alternative.
+  // scanner's own table): one value, or every alternative (at least one:
+  // a text without variables gives itself, the empty text too).
   std::string SolvePath(std::string_view text) const;
   TStringList SolvePathAll(std::string_view text) const;
 
@@ -169,6 +176,8 @@ struct TRuleLine {
   std::string Type;
   // The parameters, padded with empty ones to the type's maximum count.
   TStringList Params;
+  // How many parameters the line itself gave, before the padding.
+  int GivenParams = 0;
   // The finding parameter list: "Product=<current product>" and whatever
   // the family adds.
   TStringList FindingParams;

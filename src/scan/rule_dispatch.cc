@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "detect/registry_rules.h"
 #include "rules/rule_types.h"
 #include "scan/noop_rule.h"
 
@@ -15,7 +16,8 @@ bool TypeLess(const TRuleHandlerRow& a, const TRuleHandlerRow& b) { return a.Typ
 
 // Built on first use, read-only afterwards.
 const std::vector<TRuleHandlerRow>& AllHandlers() {
-  static const std::vector<TRuleHandlerRow> table = MergeRuleHandlers({NoOpRuleRows()});
+  static const std::vector<TRuleHandlerRow> table =
+      MergeRuleHandlers({NoOpRuleRows(), RegistryRuleRows()});
   return table;
 }
 

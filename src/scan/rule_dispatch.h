@@ -1,6 +1,7 @@
 // The rule interpreter's dispatch table: the rows that every rule family
 // under detect/ exports, merged into one table sorted by rule type. Adding a
-// rule type is one row in its family's file; nothing else changes.
+// rule type is one row in its family's file; a new family adds its rows to
+// the list in rule_dispatch.cc once.
 #ifndef VX_SCAN_RULE_DISPATCH_H_
 #define VX_SCAN_RULE_DISPATCH_H_
 

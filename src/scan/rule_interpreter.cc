@@ -204,6 +204,7 @@ void TRuleInterpreter::EvaluateRule(std::string_view type, std::string_view para
     params = ExpandEnvironmentReferences(params);
   }
   rule.Params.Assign(SplitCommaText(params));
+  rule.GivenParams = rule.Params.Count();
 
   const TRuleTypeInfo* info = FindRuleType(rule.Type);
   bool valid = info == nullptr || ApplyBuildFilter(*info, &rule.Params);

@@ -138,6 +138,8 @@ void TScanThread::ShowErrorNotice(const std::string& title, const std::string& t
       [&] { recorder_.AddNotice(title, text, ErrorNoticeKind == 0 ? srsError : srsDone); });
 }
 
+bool TScanThread::AdvancedCheckReady() { return ProbexAdvancedCheckReady(); }
+
 bool TScanThread::RunAdvancedCheck(const std::string& file_name,
                                    const std::string& parameters) {
   TProbexLibrary* library = ProbexLibrary();

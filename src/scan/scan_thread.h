@@ -127,6 +127,7 @@ class TScanThread : public TThread, private TScanServices, private TFindingSink 
   void AdvanceProgress(int32_t n) override;
   void ShowWarningBox(const std::string& text) override;
   void ShowErrorNotice(const std::string& title, const std::string& text) override;
+  bool AdvancedCheckReady() override;
   bool RunAdvancedCheck(const std::string& file_name, const std::string& parameters) override;
   void ResolveShortcut(const std::string& shortcut_file, std::string* target,
                        std::string* arguments) override;

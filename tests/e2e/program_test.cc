@@ -140,11 +140,14 @@ TEST(ProgramTest, TheDemoImageScan) {
   EXPECT_EQ(MaskDurations(Body(result)),
             MaskDurations("o image: demo-image\n" + kDemoUserLine + "o Unknown.\n" +
                 Padded("\ro Hint of the Day") + "o Scanning spyware...\n" +
+                Padded("\r+ found DemoBar: Global settings") +
+                Padded("\r+ found DemoBar: User settings") +
+                Padded("\r+ found DemoBar: Autorun settings") +
                 Padded("\ro demo.qri took 00:00:00") +
                 Padded("\ro Quarnel took 00:00:00") + "o Scanning usage tracks...\n" +
                 Padded("\ro Usage Tracking took 00:00:00") + Padded("\ro Congratulations!") +
-                Padded("\ro Congratulations!") + "o Scan finished.\n" +
-                "+ No spyware found.\n+ No usage tracks found.\n" +
+                "o Scan finished.\n" +
+                "- Spyware was found!\n+ No usage tracks found.\n" +
                 "o the scan took 00:00:00\n" +
                 "o Fixing is not allowed in the special version.\n"));
 }

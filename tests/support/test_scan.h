@@ -14,6 +14,7 @@
 #include "results/scan_result.h"
 #include "scan/finding_recorder.h"
 #include "scan/rule_context.h"
+#include "sysaccess/user_hives.h"
 
 namespace vx::testing {
 
@@ -23,6 +24,8 @@ class TTestScan : public TScanServices, public TFindingSink {
       : recorder(results, settings, flow, check_log, *this),
         context(settings, flow, lists, recorder, check_log, *this) {
     context.BindMachine(HasCurrentMachine() ? &CurrentMachine() : nullptr);
+    // The process-wide list the entry builds at start-up, for this machine.
+    BuildUserHiveNames();
   }
 
   TScanSettings settings;
@@ -55,6 +58,9 @@ class TTestScan : public TScanServices, public TFindingSink {
   void ShowErrorNotice(const std::string& title, const std::string& text) override {
     error_notices.push_back(title + ": " + text);
     recorder.AddNotice(title, text, srsError);
+  }
+  bool AdvancedCheckReady() override {
+    return advanced_check || (ProbexLibrary() && ProbexLibrary()->AdvancedCheckReady());
   }
   bool RunAdvancedCheck(const std::string& file, const std::string& parameters) override {
     advanced_checks.push_back(file + "|" + parameters);

@@ -9,8 +9,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -20,13 +18,16 @@
 #include "platform/offline/offline_machine.h"
 #include "platform/offline/reg_text.h"
 #include "support/fixture_image.h"
+#include "support/temp_dir.h"
 #include "sysaccess/my_registry.h"
 
 namespace vx {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadBytes;
 using testing::TFixtureImage;
+using testing::WriteBytes;
 
 // ---------------------------------------------------------------------------
 // Registry text as a Windows 10 machine would export it (UTF-8 here, written
@@ -221,20 +222,10 @@ std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
 
 bool HaveIndependentReader() { return RunCommand("command -v hivexregedit").code == 0; }
 
-void WriteAll(const std::string& path, std::string_view data) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Builds a hive with the hive tool from UTF-8 text (written as UTF-16 text).
 void BuildHive(const std::string& hive, const std::string& text, bool compact) {
   std::string reg = hive + ".src.reg";
-  WriteAll(reg, "\xFF\xFE" + Utf8ToUtf16Le(text));
+  WriteBytes(reg, "\xFF\xFE" + Utf8ToUtf16Le(text));
   TRun build = RunCommand(Tool() + " build " + (compact ? "--compact " : "") + "'" + hive + "' '" + reg + "'");
   ASSERT_EQ(build.code, 0) << build.out;
 }
@@ -405,7 +396,7 @@ TEST(IndependentReaderTest, HivesReadAsTheIndependentReaderReadsThem) {
       ASSERT_EQ(dump.code, 0) << dump.out;
       std::vector<TRegOp> ops;
       std::vector<std::string> messages;
-      ASSERT_TRUE(ParseRegText(ReadAll(path + ".dump.reg"), "dump", kRegNamesUtf8, &ops, &messages));
+      ASSERT_TRUE(ParseRegText(ReadBytes(path + ".dump.reg"), "dump", kRegNamesUtf8, &ops, &messages));
       EXPECT_TRUE(messages.empty()) << messages.front();
       THiveContent dumped;
       for (const TRegOp& op : ops) {

@@ -5,40 +5,28 @@
 #include <cstring>
 
 #include "support/fixture_image.h"
+#include "support/le_bytes.h"
 
 namespace vx {
 namespace {
 
+using testing::Append16;
+using testing::Append32;
 using testing::TFixtureImage;
-
-void Put32(std::string* b, uint32_t v) {
-  for (int k = 0; k < 4; ++k) b->push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
-}
-void Put16(std::string* b, uint32_t v) {
-  b->push_back(static_cast<char>(v & 0xFF));
-  b->push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-std::string Utf16(std::string_view ascii) {
-  std::string out;
-  for (char c : ascii) {
-    out.push_back(c);
-    out.push_back('\0');
-  }
-  return out;
-}
+using testing::Utf16;
 
 std::string Header(uint32_t flags) {
   std::string b;
-  Put32(&b, 0x4C);
+  Append32(&b, 0x4C);
   const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
   b.append(reinterpret_cast<const char*>(clsid), 16);
-  Put32(&b, flags);
+  Append32(&b, flags);
   b.resize(0x4C, '\0');
   return b;
 }
 
 void StringData(std::string* b, std::string_view text) {
-  Put16(b, static_cast<uint32_t>(text.size()));
+  Append16(b, static_cast<uint32_t>(text.size()));
   *b += Utf16(text);
 }
 
@@ -47,18 +35,18 @@ std::string LocalLink() {
   std::string b = Header(0x02 | 0x04 | 0x10 | 0x20 | 0x80);
   std::string base = "C:\\Program Files\\App\\app.exe";
   std::string info;
-  Put32(&info, 0);       // size, set below
-  Put32(&info, 0x1C);    // header size
-  Put32(&info, 0x01);    // volume id and local base path
-  Put32(&info, 0x1C);    // volume id offset
-  Put32(&info, 0x1C + 0x10 + 0);  // local base path offset
-  Put32(&info, 0);       // network link
-  Put32(&info, 0);       // suffix offset, set below
+  Append32(&info, 0);       // size, set below
+  Append32(&info, 0x1C);    // header size
+  Append32(&info, 0x01);    // volume id and local base path
+  Append32(&info, 0x1C);    // volume id offset
+  Append32(&info, 0x1C + 0x10 + 0);  // local base path offset
+  Append32(&info, 0);       // network link
+  Append32(&info, 0);       // suffix offset, set below
   std::string volume;
-  Put32(&volume, 0x10);
-  Put32(&volume, 3);
-  Put32(&volume, 0);
-  Put32(&volume, 0x10);
+  Append32(&volume, 0x10);
+  Append32(&volume, 3);
+  Append32(&volume, 0);
+  Append32(&volume, 0x10);
   info += volume;
   info += base + '\0';
   uint32_t suffix = static_cast<uint32_t>(info.size());
@@ -70,7 +58,7 @@ std::string LocalLink() {
   StringData(&b, "My App");
   StringData(&b, "C:\\Program Files\\App");
   StringData(&b, "/quiet \"x y\"");
-  Put32(&b, 0);  // no extra data
+  Append32(&b, 0);  // no extra data
   return b;
 }
 
@@ -87,14 +75,14 @@ TEST(ShortcutFileTest, TargetFromTheEnvironmentBlockIsExpandedInTheImage) {
   std::string b = Header(0x20 | 0x80 | 0x200);
   StringData(&b, "-run");
   std::string block;
-  Put32(&block, 8 + 260 + 520);
-  Put32(&block, 0xA0000001);
+  Append32(&block, 8 + 260 + 520);
+  Append32(&block, 0xA0000001);
   std::string ansi = "%windir%\\notepad.exe";
   ansi.resize(260, '\0');
   std::string wide = Utf16("%windir%\\notepad.exe");
   wide.resize(520, '\0');
   b += block + ansi + wide;
-  Put32(&b, 0);
+  Append32(&b, 0);
   TFixtureImage image;
   image.WriteFile("C:\\Users\\Alice\\Desktop\\Notepad.lnk", b);
   auto machine = image.Open();
@@ -115,10 +103,10 @@ TEST(ShortcutFileTest, DamagedLinksAreRefusedNotOverread) {
     ParseShortcut(good.substr(0, cut), 1252, &info);  // any answer, no crash
   }
   std::string huge_counts = Header(0x04 | 0x80);
-  Put16(&huge_counts, 0xFFFF);
+  Append16(&huge_counts, 0xFFFF);
   EXPECT_FALSE(ParseShortcut(huge_counts, 1252, &info));
   std::string bad_info = Header(0x02);
-  Put32(&bad_info, 0xFFFFFFF0u);
+  Append32(&bad_info, 0xFFFFFFF0u);
   EXPECT_FALSE(ParseShortcut(bad_info, 1252, &info));
 }
 

@@ -27,14 +27,11 @@ namespace fs = std::filesystem;
 using testing::Get32;
 using testing::Put32;
 using testing::ReadBytes;
+using testing::RunBuiltTool;
 using testing::TFixtureImage;
 using testing::WriteBytes;
 
 using TRun = testing::TCommandResult;
-
-TRun RunCommand(const std::string& command) { return testing::RunCommand(command + " 2>&1"); }
-
-std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
 
 void FixChecksum(std::string* b) {
   uint32_t sum = 0;
@@ -55,7 +52,7 @@ std::string GoodSystemHive(const std::string& dir) {
   }
   WriteBytes(dir + "/system.reg", text);
   std::string hive = dir + "/SYSTEM";
-  TRun build = RunCommand(Tool() + " build --compact '" + hive + "' '" + dir + "/system.reg'");
+  TRun build = RunBuiltTool("hivetool", "build --compact '" + hive + "' '" + dir + "/system.reg'");
   EXPECT_EQ(build.code, 0) << build.out;
   return ReadBytes(hive);
 }
@@ -130,7 +127,7 @@ TEST(DamagedInputTest, EachDamagedHiveGivesOneMessageNamingTheFile) {
 
     // The hive tool: one message per kind of damage, each naming the file; never a crash.
     auto start = std::chrono::steady_clock::now();
-    TRun dump = RunCommand(Tool() + " dump '" + file + "' /dev/null");
+    TRun dump = RunBuiltTool("hivetool", "dump '" + file + "' /dev/null");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_TRUE(dump.code == 0 || dump.code == 1) << dump.code << " " << dump.out;
     size_t lines = 0;
@@ -188,7 +185,7 @@ TEST(DamagedInputTest, RandomDamageNeverBringsTheToolDown) {
       if (round % 4 == 1) FixChecksum(&bytes);  // so that the damage in the header is read
     }
     WriteBytes(file, bytes);
-    TRun dump = RunCommand(Tool() + " dump '" + file + "' /dev/null");
+    TRun dump = RunBuiltTool("hivetool", "dump '" + file + "' /dev/null");
     EXPECT_TRUE(dump.code == 0 || dump.code == 1) << "round " << round << ": " << dump.code << " " << dump.out;
     if (dump.code == 1) {
       EXPECT_EQ(dump.out.rfind(file + ": ", 0), 0u) << dump.out;
@@ -203,7 +200,7 @@ TEST(DamagedInputTest, RegistryTextProblemsNameFileAndLine) {
            "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"x\"=dword:zz\r\n\"y\"=\"open\r\n"
            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\" + std::string(300, 'k') + "]\r\n"
            "\"" + std::string(20000, 'v') + "\"=\"long\"\r\n");
-  TRun run = RunCommand(Tool() + " build '" + dir + "/out.hive' '" + dir + "/bad.reg'");
+  TRun run = RunBuiltTool("hivetool", "build '" + dir + "/out.hive' '" + dir + "/bad.reg'");
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, dir + "/bad.reg:4: bad dword data\n" + dir + "/bad.reg:5: bad string data\n" + dir +
                          "/bad.reg:6: key name longer than 255 characters\n" + dir + "/bad.reg:7: value outside a key\n");
@@ -212,12 +209,12 @@ TEST(DamagedInputTest, RegistryTextProblemsNameFileAndLine) {
   std::string big = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"blob\"=hex:00";
   for (int i = 0; i < (2 << 20); ++i) big += ",41";
   WriteBytes(dir + "/big.reg", big + "\r\n");
-  run = RunCommand(Tool() + " build '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  run = RunBuiltTool("hivetool", "build '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, dir + "/SOFTWARE: cannot store the values of \"A\": a value is larger than hivex writes (1 MB) "
                      "(try --compact)\n");
   EXPECT_FALSE(fs::exists(dir + "/SOFTWARE"));
-  run = RunCommand(Tool() + " build --compact '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  run = RunBuiltTool("hivetool", "build --compact '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
   EXPECT_EQ(run.code, 0) << run.out;
   std::string error;
   auto hive = THive::Open(dir + "/SOFTWARE", &error);

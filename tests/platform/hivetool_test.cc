@@ -20,7 +20,7 @@ using testing::WriteBytes;
 using TRun = testing::TCommandResult;
 
 TRun RunTool(const std::string& args) {
-  return testing::RunCommand(std::string(VX_BINARY_DIR) + "/hivetool " + args + " 2>&1");
+  return testing::RunBuiltTool("hivetool", args);
 }
 
 TEST(HiveToolTest, BuildsAHiveAndDumpsItBack) {

@@ -26,6 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadBytes;
+using testing::RunBuiltTool;
 using testing::TFixtureImage;
 using testing::WriteBytes;
 
@@ -218,15 +219,13 @@ using TRun = testing::TCommandResult;
 
 TRun RunCommand(const std::string& command) { return testing::RunCommand(command + " 2>&1"); }
 
-std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
-
 bool HaveIndependentReader() { return RunCommand("command -v hivexregedit").code == 0; }
 
 // Builds a hive with the hive tool from UTF-8 text (written as UTF-16 text).
 void BuildHive(const std::string& hive, const std::string& text, bool compact) {
   std::string reg = hive + ".src.reg";
   WriteBytes(reg, "\xFF\xFE" + Utf8ToUtf16Le(text));
-  TRun build = RunCommand(Tool() + " build " + (compact ? "--compact " : "") + "'" + hive + "' '" + reg + "'");
+  TRun build = RunBuiltTool("hivetool", std::string("build ") + (compact ? "--compact " : "") + "'" + hive + "' '" + reg + "'");
   ASSERT_EQ(build.code, 0) << build.out;
 }
 
@@ -392,7 +391,7 @@ TEST(IndependentReaderTest, HivesReadAsTheIndependentReaderReadsThem) {
       ExpectSameContent(ToCodePage(independent), ansi, what + ", code page 1252");
 
       // The dump, read back, holds the same keys and bytes.
-      TRun dump = RunCommand(Tool() + " dump --root R '" + path + "' '" + path + ".dump.reg'");
+      TRun dump = RunBuiltTool("hivetool", "dump --root R '" + path + "' '" + path + ".dump.reg'");
       ASSERT_EQ(dump.code, 0) << dump.out;
       std::vector<TRegOp> ops;
       std::vector<std::string> messages;
@@ -519,7 +518,7 @@ TEST(IndependentReaderTest, MachineShowsWhatTheIndependentReaderReads) {
 
 TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
   TWin10Image win(true);
-  TRun run = RunCommand(Tool() + " image --user jürgen '" + win.image.Root() + "'");
+  TRun run = RunBuiltTool("hivetool", "image --user jürgen '" + win.image.Root() + "'");
   ASSERT_EQ(run.code, 0) << run.out;
   const std::string& out = run.out;
   // The view is UTF-8 throughout: the image's names are converted from its code page.
@@ -563,7 +562,7 @@ TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
   BuildHive(xp + "/Documents and Settings/Bob/Local Settings/Application Data/Microsoft/Windows/UsrClass.dat",
             "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Classes\\CLSID]\r\n", false);
   fs::create_directories(xp + "/Program Files");
-  run = RunCommand(Tool() + " image '" + xp + "'");
+  run = RunBuiltTool("hivetool", "image '" + xp + "'");
   ASSERT_EQ(run.code, 0) << run.out;
   for (const char* line : {
            "Windows directory:  C:\\WINDOWS\n", "Architecture:       32-bit\n",
@@ -579,11 +578,11 @@ TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
   }
 
   // A mistyped folder fails; a folder without Windows says so.
-  run = RunCommand(Tool() + " image '" + xp + "/nothing'");
+  run = RunBuiltTool("hivetool", "image '" + xp + "/nothing'");
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, xp + "/nothing: no such folder\n");
   fs::create_directories(xp + "/Data");
-  run = RunCommand(Tool() + " image '" + xp + "/Data'");
+  run = RunBuiltTool("hivetool", "image '" + xp + "/Data'");
   EXPECT_NE(run.out.find("Windows directory:  C:\\Windows  (not on the image)\n"), std::string::npos) << run.out;
 }
 

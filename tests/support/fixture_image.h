@@ -53,6 +53,7 @@ class TFixtureImage {
   TFixtureImage& operator=(const TFixtureImage&) = delete;
 
   const std::string& Root() const { return root_; }  // host path of drive C:
+  bool Win64() const { return win64_; }
   // "C:\\Windows\\x" -> host path (components as written, '/' separated).
   std::string HostPath(std::string_view target_path) const;
   void WriteFile(std::string_view target_path, std::string_view content);  // creates parents
@@ -85,6 +86,7 @@ class TFixtureImage {
   std::string scratch_;  // base_/scratch
   std::string reg_text_;
   std::vector<std::string> messages_;
+  bool win64_;
 };
 
 // A string value as stored (UTF-16 up to its first zero, each unit's low

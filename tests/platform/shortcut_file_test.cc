@@ -112,7 +112,8 @@ TEST(ShortcutFileTest, TheFixtureWriterMatchesLinksMadeByWindows) {
 }
 
 TEST(ShortcutFileTest, TargetFromTheEnvironmentBlockIsExpandedInTheImage) {
-  std::string b = ShellLinkHeader(testing::kLinkHasArguments | testing::kLinkIsUnicode | testing::kLinkHasExpString);
+  std::string b =
+      ShellLinkHeader(testing::kLinkHasArguments | testing::kLinkIsUnicode | testing::kLinkHasExpString);
   StringData(&b, "-run");
   std::string block;
   Append32(&block, 8 + 260 + 520);

@@ -145,10 +145,10 @@ TEST(FamilyFixturesTest, ShortcutsLandInTheFoldersTheMachineNames) {
     links.push_back(testing::AddShortcut(image, {.folder = c.folder,
                                                  .all_users = c.all_users,
                                                  .file_name = "Demo " + std::to_string(links.size()) + ".lnk",
-                                                 .target = "C:\\Program Files\\Demo\\demo.exe",
-                                                 .arguments = "/tray \"x y\"",
-                                                 .working_directory = "C:\\Program Files\\Demo",
-                                                 .description = "Starts the demo"}));
+                                                 .link = {.target = "C:\\Program Files\\Demo\\demo.exe",
+                                                          .arguments = "/tray \"x y\"",
+                                                          .working_directory = "C:\\Program Files\\Demo",
+                                                          .description = "Starts the demo"}}));
   }
   auto machine = image.Open();
   for (size_t k = 0; k < links.size(); ++k) {

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "support/reg_text_values.h"
-#include "support/shell_link.h"
 #include "support/small_executable.h"
 
 namespace vx::testing {
@@ -160,10 +159,7 @@ std::string ShortcutFolderPath(TShortcutFolder folder, bool all_users) {
 std::string AddShortcut(TFixtureImage& image, const TShortcutEntry& shortcut) {
   Require(!shortcut.file_name.empty(), "a shortcut needs a file name");
   const std::string path = ShortcutFolderPath(shortcut.folder, shortcut.all_users) + "\\" + shortcut.file_name;
-  image.WriteFile(path, BuildShellLink({.target = shortcut.target,
-                                        .arguments = shortcut.arguments,
-                                        .working_directory = shortcut.working_directory,
-                                        .description = shortcut.description}));
+  image.WriteFile(path, BuildShellLink(shortcut.link));
   return path;
 }
 

@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "support/fixture_image.h"
+#include "support/shell_link.h"
 
 namespace vx::testing {
 
@@ -87,11 +88,8 @@ enum class TShortcutFolder : uint8_t { sfDesktop, sfStartMenu, sfPrograms, sfSta
 struct TShortcutEntry {
   TShortcutFolder folder = TShortcutFolder::sfDesktop;
   bool all_users = false;
-  std::string file_name{};     // "App.lnk"
-  std::string target{};
-  std::string arguments{};
-  std::string working_directory{};
-  std::string description{};
+  std::string file_name{};  // "App.lnk"
+  TShellLinkSpec link{};    // target, arguments, working directory, description
 };
 // The shortcut's target path ("C:\\Users\\Alice\\Desktop\\App.lnk").
 std::string AddShortcut(TFixtureImage& image, const TShortcutEntry& shortcut);

@@ -28,6 +28,8 @@
 // AddReg text may use HKEY_CURRENT_USER (the chosen user) or
 // HKEY_USERS\<SID>; HKEY_CLASSES_ROOT keys land in HKLM\SOFTWARE\Classes.
 //   With win64: HKLM\SOFTWARE\Wow6432Node exists, which makes the image 64-bit.
+// Run entries, services, shortcuts, browser profiles and uninstall entries
+// are added by the builders of family_fixtures.h.
 #ifndef VX_TESTS_SUPPORT_FIXTURE_IMAGE_H_
 #define VX_TESTS_SUPPORT_FIXTURE_IMAGE_H_
 

@@ -204,4 +204,12 @@ const VxHostCallbacks* HostCallbackTable() {
   return &table;
 }
 
+bool LoadWithHostCallbacks(const std::string& path, TDynamicLibrary* library) {
+  if (!library->Load(path)) return false;
+  if (auto set_callbacks = library->Export<VxSetHostCallbacksFn>("VxSetHostCallbacks")) {
+    set_callbacks(HostCallbackTable());
+  }
+  return true;
+}
+
 }  // namespace vx

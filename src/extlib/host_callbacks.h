@@ -5,12 +5,20 @@
 #ifndef VX_EXTLIB_HOST_CALLBACKS_H_
 #define VX_EXTLIB_HOST_CALLBACKS_H_
 
+#include <string>
+
 #include "companions/companion_abi.h"
+#include "extlib/dynamic_library.h"
 
 namespace vx {
 
 // The process-wide table; it stays valid for the life of the process.
 const VxHostCallbacks* HostCallbackTable();
+
+// Loads the companion library at `path` into `library` and hands it the
+// table before anything else of it is called (a library without
+// VxSetHostCallbacks gets none). False when the load fails.
+bool LoadWithHostCallbacks(const std::string& path, TDynamicLibrary* library);
 
 }  // namespace vx
 

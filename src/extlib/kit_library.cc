@@ -20,10 +20,7 @@ std::string Copy(const char* text) { return text ? std::string(text) : std::stri
 }  // namespace
 
 TKitLibrary::TKitLibrary(const std::string& path) : path_(path) {
-  if (!library_.Load(path)) return;
-  if (auto set_callbacks = library_.Export<VxSetHostCallbacksFn>("VxSetHostCallbacks")) {
-    set_callbacks(HostCallbackTable());
-  }
+  if (!LoadWithHostCallbacks(path, &library_)) return;
   RandomName = library_.Export<VxRandomNameFn>("RandomName");
   RandomUniqueName = library_.Export<VxRandomUniqueNameFn>("RandomUniqueName");
   MyDeleteFile = library_.Export<VxMyDeleteFileFn>("MyDeleteFile");

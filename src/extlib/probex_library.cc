@@ -31,12 +31,9 @@ TProbexLibrary::TProbexLibrary(const std::string& path, const TMessageBoxFn& mes
   };
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) show("Could not find library " + path);
-  if (!library_.Load(path)) {
+  if (!LoadWithHostCallbacks(path, &library_)) {
     show("Could not load library " + path);
     return;
-  }
-  if (auto set_callbacks = library_.Export<VxSetHostCallbacksFn>("VxSetHostCallbacks")) {
-    set_callbacks(HostCallbackTable());
   }
   advanced_check_ = library_.Export<VxAdvancedCheckFn>("AdvancedCheck");
   advanced_check_ex_ = library_.Export<VxAdvancedCheckExFn>("AdvancedCheckEx");

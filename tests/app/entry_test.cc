@@ -9,15 +9,15 @@
 #include "app/console.h"
 #include "app/help_text.h"
 #include "support/empty_machine.h"
+#include "support/program_folder.h"
 #include "support/recording_notifier.h"
-#include "support/temp_dir.h"
 
 namespace vx {
 namespace {
 
 using testing::TEmptyMachine;
 using testing::TRecordingNotifier;
-using testing::TTempDir;
+using testing::TProgramFolder;
 
 constexpr int kWidth = 80;
 
@@ -38,11 +38,7 @@ std::string Padded(std::string text) {
 // that do not load, so every library call takes its fallback).
 class EntryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    app_.Write("probex.dll", "not a library");
-    app_.Write("kitlib.dll", "not a library");
-    machine_ = std::make_shared<TEmptyMachine>();
-  }
+  void SetUp() override { machine_ = std::make_shared<TEmptyMachine>(); }
   void TearDown() override { SetCurrentMachine(nullptr); }
 
   int Run(std::vector<std::string> args, TScanSteps steps = {}) {
@@ -67,7 +63,7 @@ class EntryTest : public ::testing::Test {
     return out_.substr(banner.size());
   }
 
-  TTempDir app_;
+  TProgramFolder app_;
   std::shared_ptr<TEmptyMachine> machine_;
   TRecordingNotifier notifier_;
   std::string out_;

@@ -7,17 +7,15 @@
 
 #include "app/console.h"
 #include "app/entry.h"
-#include "support/temp_dir.h"
 #include "platform/machine.h"
 #include "support/fixture_image.h"
+#include "support/program_folder.h"
 
 namespace vx {
 namespace {
 
 std::string RunWithReport(testing::TFixtureImage& image, bool writable) {
-  testing::TTempDir app;
-  app.Write("probex.dll", "placeholder");
-  app.Write("kitlib.dll", "placeholder");
+  testing::TProgramFolder app;
   app.Write("vexascan.ini", "[Results]\nTextLocation=<$WINDIR>\\Reports\\scan.txt\n");
   std::string out;
   TConsole console(&out, 80);

@@ -2,16 +2,14 @@
 // message that names the file, and nothing crashes, hangs or runs away.
 #include <gtest/gtest.h>
 
+#include "support/le_bytes.h"
 #include "support/run_command.h"
 #include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 
 #include "platform/offline/hive_file.h"
@@ -20,35 +18,21 @@
 #include "platform/offline/reg_text.h"
 #include "base/codepage.h"
 #include "support/fixture_image.h"
+#include "support/temp_dir.h"
 
 namespace vx {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Get32;
+using testing::Put32;
+using testing::ReadBytes;
+using testing::RunBuiltTool;
 using testing::TFixtureImage;
+using testing::WriteBytes;
 
 using TRun = testing::TCommandResult;
 
-TRun RunCommand(const std::string& command) { return testing::RunCommand(command + " 2>&1"); }
-
-std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
-
-void WriteAll(const std::string& path, std::string_view data) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-uint32_t Get32(const std::string& b, size_t at) {
-  uint32_t v;
-  std::memcpy(&v, b.data() + at, 4);
-  return v;
-}
-void Put32(std::string* b, size_t at, uint32_t v) { std::memcpy(b->data() + at, &v, 4); }
 void FixChecksum(std::string* b) {
   uint32_t sum = 0;
   ASSERT_TRUE(regf::BaseBlockChecksum(*b, &sum));
@@ -66,11 +50,11 @@ std::string GoodSystemHive(const std::string& dir) {
     }
     text += std::string("[HKEY_LOCAL_MACHINE\\SYSTEM\\") + set + "\\Control\\Nls\\CodePage]\r\n\"ACP\"=\"1252\"\r\n\r\n";
   }
-  WriteAll(dir + "/system.reg", text);
+  WriteBytes(dir + "/system.reg", text);
   std::string hive = dir + "/SYSTEM";
-  TRun build = RunCommand(Tool() + " build --compact '" + hive + "' '" + dir + "/system.reg'");
+  TRun build = RunBuiltTool("hivetool", "build --compact '" + hive + "' '" + dir + "/system.reg'");
   EXPECT_EQ(build.code, 0) << build.out;
-  return ReadAll(hive);
+  return ReadBytes(hive);
 }
 
 TEST(DamagedInputTest, EachDamagedHiveGivesOneMessageNamingTheFile) {
@@ -125,7 +109,7 @@ TEST(DamagedInputTest, EachDamagedHiveGivesOneMessageNamingTheFile) {
     std::string bytes = good;
     c.damage(&bytes);
     std::string file = image.HostPath("C:\\Windows\\System32\\config\\SYSTEM");
-    WriteAll(file, bytes);
+    WriteBytes(file, bytes);
 
     // The reader: refuses with the reason, or opens and reads whatever is left.
     std::string error;
@@ -143,7 +127,7 @@ TEST(DamagedInputTest, EachDamagedHiveGivesOneMessageNamingTheFile) {
 
     // The hive tool: one message per kind of damage, each naming the file; never a crash.
     auto start = std::chrono::steady_clock::now();
-    TRun dump = RunCommand(Tool() + " dump '" + file + "' /dev/null");
+    TRun dump = RunBuiltTool("hivetool", "dump '" + file + "' /dev/null");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_TRUE(dump.code == 0 || dump.code == 1) << dump.code << " " << dump.out;
     size_t lines = 0;
@@ -200,8 +184,8 @@ TEST(DamagedInputTest, RandomDamageNeverBringsTheToolDown) {
       }
       if (round % 4 == 1) FixChecksum(&bytes);  // so that the damage in the header is read
     }
-    WriteAll(file, bytes);
-    TRun dump = RunCommand(Tool() + " dump '" + file + "' /dev/null");
+    WriteBytes(file, bytes);
+    TRun dump = RunBuiltTool("hivetool", "dump '" + file + "' /dev/null");
     EXPECT_TRUE(dump.code == 0 || dump.code == 1) << "round " << round << ": " << dump.code << " " << dump.out;
     if (dump.code == 1) {
       EXPECT_EQ(dump.out.rfind(file + ": ", 0), 0u) << dump.out;
@@ -212,11 +196,11 @@ TEST(DamagedInputTest, RandomDamageNeverBringsTheToolDown) {
 TEST(DamagedInputTest, RegistryTextProblemsNameFileAndLine) {
   TFixtureImage image;
   const std::string dir = image.ScratchDir();
-  WriteAll(dir + "/bad.reg",
+  WriteBytes(dir + "/bad.reg",
            "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"x\"=dword:zz\r\n\"y\"=\"open\r\n"
            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\" + std::string(300, 'k') + "]\r\n"
            "\"" + std::string(20000, 'v') + "\"=\"long\"\r\n");
-  TRun run = RunCommand(Tool() + " build '" + dir + "/out.hive' '" + dir + "/bad.reg'");
+  TRun run = RunBuiltTool("hivetool", "build '" + dir + "/out.hive' '" + dir + "/bad.reg'");
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, dir + "/bad.reg:4: bad dword data\n" + dir + "/bad.reg:5: bad string data\n" + dir +
                          "/bad.reg:6: key name longer than 255 characters\n" + dir + "/bad.reg:7: value outside a key\n");
@@ -224,13 +208,13 @@ TEST(DamagedInputTest, RegistryTextProblemsNameFileAndLine) {
   // A value beyond what hivex writes: no half-built hive is left, the compact writer takes it.
   std::string big = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"blob\"=hex:00";
   for (int i = 0; i < (2 << 20); ++i) big += ",41";
-  WriteAll(dir + "/big.reg", big + "\r\n");
-  run = RunCommand(Tool() + " build '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  WriteBytes(dir + "/big.reg", big + "\r\n");
+  run = RunBuiltTool("hivetool", "build '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, dir + "/SOFTWARE: cannot store the values of \"A\": a value is larger than hivex writes (1 MB) "
                      "(try --compact)\n");
   EXPECT_FALSE(fs::exists(dir + "/SOFTWARE"));
-  run = RunCommand(Tool() + " build --compact '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
+  run = RunBuiltTool("hivetool", "build --compact '" + dir + "/SOFTWARE' '" + dir + "/big.reg'");
   EXPECT_EQ(run.code, 0) << run.out;
   std::string error;
   auto hive = THive::Open(dir + "/SOFTWARE", &error);
@@ -241,10 +225,10 @@ TEST(DamagedInputTest, RegistryTextProblemsNameFileAndLine) {
 
   // Exported as UTF-16 by a tool that left out the byte-order mark.
   std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ä]\r\n\"x\"=\"ÿ\"\r\n";
-  WriteAll(dir + "/nobom.reg", Utf8ToUtf16Le(text));
+  WriteBytes(dir + "/nobom.reg", Utf8ToUtf16Le(text));
   std::vector<TRegOp> ops;
   std::vector<std::string> messages;
-  ASSERT_TRUE(ParseRegText(ReadAll(dir + "/nobom.reg"), "nobom.reg", 1252, &ops, &messages));
+  ASSERT_TRUE(ParseRegText(ReadBytes(dir + "/nobom.reg"), "nobom.reg", 1252, &ops, &messages));
   EXPECT_TRUE(messages.empty());
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].key, "HKEY_LOCAL_MACHINE\\SOFTWARE\\\xC4");

@@ -13,24 +13,16 @@
 #include "platform/offline/hive_writer.h"
 #include "platform/offline/mem_key.h"
 #include "support/fixture_image.h"
+#include "support/le_bytes.h"
 
 namespace vx {
 namespace {
 
 using testing::TFixtureImage;
 
-std::string Utf16(std::string_view ascii) {
-  std::string out;
-  for (char c : ascii) {
-    out.push_back(c);
-    out.push_back('\0');
-  }
-  return out + std::string(2, '\0');
-}
-
 void SampleTree(TMemKey* root) {
   TMemKey* app = root->AddChild("Vendor")->AddChild("App");
-  app->SetValue("", TRegValue{kRegSz, Utf16("default")});
+  app->SetValue("", TRegValue{kRegSz, testing::Utf16("default") + std::string(2, '\0')});
   app->SetValue("Small", TRegValue{kRegDword, std::string("\x2A\0\0\0", 4)});
   app->SetValue("Empty", TRegValue{kRegBinary, ""});
   app->SetValue("Big", TRegValue{kRegBinary, std::string(20000, '\x5A')});

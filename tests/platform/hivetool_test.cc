@@ -5,30 +5,22 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "base/codepage.h"
 #include "support/fixture_image.h"
+#include "support/temp_dir.h"
 
 namespace vx {
 namespace {
 
+using testing::ReadBytes;
 using testing::TFixtureImage;
+using testing::WriteBytes;
 
 using TRun = testing::TCommandResult;
 
 TRun RunTool(const std::string& args) {
-  return testing::RunCommand(std::string(VX_BINARY_DIR) + "/hivetool " + args + " 2>&1");
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, std::string_view data) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(data.data(), static_cast<std::streamsize>(data.size()));
+  return testing::RunBuiltTool("hivetool", args);
 }
 
 TEST(HiveToolTest, BuildsAHiveAndDumpsItBack) {
@@ -43,7 +35,7 @@ TEST(HiveToolTest, BuildsAHiveAndDumpsItBack) {
       "\"E\"=hex(2):25,00,41,00,25,00,00,00\r\n\r\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Sub]\r\n\r\n"
       "[HKEY_LOCAL_MACHINE\\SYSTEM\\Elsewhere]\r\n";
-  WriteAll(dir + "/in.reg", "\xFF\xFE" + Utf8ToUtf16Le(text));
+  WriteBytes(dir + "/in.reg", "\xFF\xFE" + Utf8ToUtf16Le(text));
   TRun build = RunTool("build " + dir + "/SOFTWARE " + dir + "/in.reg");
   EXPECT_EQ(build.code, 0) << build.out;
   EXPECT_NE(build.out.find("HKEY_LOCAL_MACHINE\\SYSTEM\\Elsewhere lies outside the hive"), std::string::npos);
@@ -58,7 +50,7 @@ TEST(HiveToolTest, BuildsAHiveAndDumpsItBack) {
       "\"N\"=dword:00000010\r\n"
       "\"E\"=hex(2):25,00,41,00,25,00,00,00\r\n\r\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Sub]\r\n\r\n";
-  EXPECT_EQ(ReadAll(dir + "/out.reg"), "\xFF\xFE" + Utf8ToUtf16Le(expected));
+  EXPECT_EQ(ReadBytes(dir + "/out.reg"), "\xFF\xFE" + Utf8ToUtf16Le(expected));
   TRun text4 = RunTool("dump --regedit4 --root HKEY_CURRENT_USER " + dir + "/SOFTWARE");
   EXPECT_EQ(text4.code, 0);
   EXPECT_NE(text4.out.find("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER]\r\n"), std::string::npos) << text4.out;
@@ -68,13 +60,13 @@ TEST(HiveToolTest, BuildsAHiveAndDumpsItBack) {
 TEST(HiveToolTest, ReportsBadInputAndBadCommandLines) {
   TFixtureImage image;
   std::string dir = image.ScratchDir();
-  WriteAll(dir + "/bad.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"X\"=dword:nothex\n");
+  WriteBytes(dir + "/bad.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"X\"=dword:nothex\n");
   TRun build = RunTool("build " + dir + "/out.hive " + dir + "/bad.reg");
   EXPECT_EQ(build.code, 1);  // the good keys are written, the bad line named
   EXPECT_NE(build.out.find("bad.reg:3: bad dword data"), std::string::npos) << build.out;
   EXPECT_NE(RunTool("dump --regedit4 " + dir + "/out.hive").out.find("[HKEY_LOCAL_MACHINE\\OUT\\A]"),
             std::string::npos);
-  WriteAll(dir + "/nohive", "plain text");
+  WriteBytes(dir + "/nohive", "plain text");
   TRun dump = RunTool("dump " + dir + "/nohive");
   EXPECT_EQ(dump.code, 1);
   EXPECT_NE(dump.out.find("nohive: not a registry hive"), std::string::npos) << dump.out;

@@ -9,8 +9,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -20,13 +18,17 @@
 #include "platform/offline/offline_machine.h"
 #include "platform/offline/reg_text.h"
 #include "support/fixture_image.h"
+#include "support/temp_dir.h"
 #include "sysaccess/my_registry.h"
 
 namespace vx {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::RunBuiltTool;
 using testing::TFixtureImage;
+using testing::WriteBytes;
 
 // ---------------------------------------------------------------------------
 // Registry text as a Windows 10 machine would export it (UTF-8 here, written
@@ -217,25 +219,13 @@ using TRun = testing::TCommandResult;
 
 TRun RunCommand(const std::string& command) { return testing::RunCommand(command + " 2>&1"); }
 
-std::string Tool() { return std::string(VX_BINARY_DIR) + "/hivetool"; }
-
 bool HaveIndependentReader() { return RunCommand("command -v hivexregedit").code == 0; }
-
-void WriteAll(const std::string& path, std::string_view data) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Builds a hive with the hive tool from UTF-8 text (written as UTF-16 text).
 void BuildHive(const std::string& hive, const std::string& text, bool compact) {
   std::string reg = hive + ".src.reg";
-  WriteAll(reg, "\xFF\xFE" + Utf8ToUtf16Le(text));
-  TRun build = RunCommand(Tool() + " build " + (compact ? "--compact " : "") + "'" + hive + "' '" + reg + "'");
+  WriteBytes(reg, "\xFF\xFE" + Utf8ToUtf16Le(text));
+  TRun build = RunBuiltTool("hivetool", std::string("build ") + (compact ? "--compact " : "") + "'" + hive + "' '" + reg + "'");
   ASSERT_EQ(build.code, 0) << build.out;
 }
 
@@ -401,11 +391,11 @@ TEST(IndependentReaderTest, HivesReadAsTheIndependentReaderReadsThem) {
       ExpectSameContent(ToCodePage(independent), ansi, what + ", code page 1252");
 
       // The dump, read back, holds the same keys and bytes.
-      TRun dump = RunCommand(Tool() + " dump --root R '" + path + "' '" + path + ".dump.reg'");
+      TRun dump = RunBuiltTool("hivetool", "dump --root R '" + path + "' '" + path + ".dump.reg'");
       ASSERT_EQ(dump.code, 0) << dump.out;
       std::vector<TRegOp> ops;
       std::vector<std::string> messages;
-      ASSERT_TRUE(ParseRegText(ReadAll(path + ".dump.reg"), "dump", kRegNamesUtf8, &ops, &messages));
+      ASSERT_TRUE(ParseRegText(ReadBytes(path + ".dump.reg"), "dump", kRegNamesUtf8, &ops, &messages));
       EXPECT_TRUE(messages.empty()) << messages.front();
       THiveContent dumped;
       for (const TRegOp& op : ops) {
@@ -528,7 +518,7 @@ TEST(IndependentReaderTest, MachineShowsWhatTheIndependentReaderReads) {
 
 TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
   TWin10Image win(true);
-  TRun run = RunCommand(Tool() + " image --user jürgen '" + win.image.Root() + "'");
+  TRun run = RunBuiltTool("hivetool", "image --user jürgen '" + win.image.Root() + "'");
   ASSERT_EQ(run.code, 0) << run.out;
   const std::string& out = run.out;
   // The view is UTF-8 throughout: the image's names are converted from its code page.
@@ -572,7 +562,7 @@ TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
   BuildHive(xp + "/Documents and Settings/Bob/Local Settings/Application Data/Microsoft/Windows/UsrClass.dat",
             "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Classes\\CLSID]\r\n", false);
   fs::create_directories(xp + "/Program Files");
-  run = RunCommand(Tool() + " image '" + xp + "'");
+  run = RunBuiltTool("hivetool", "image '" + xp + "'");
   ASSERT_EQ(run.code, 0) << run.out;
   for (const char* line : {
            "Windows directory:  C:\\WINDOWS\n", "Architecture:       32-bit\n",
@@ -588,11 +578,11 @@ TEST(IndependentReaderTest, ImageViewOfWindows10AndXpLayouts) {
   }
 
   // A mistyped folder fails; a folder without Windows says so.
-  run = RunCommand(Tool() + " image '" + xp + "/nothing'");
+  run = RunBuiltTool("hivetool", "image '" + xp + "/nothing'");
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, xp + "/nothing: no such folder\n");
   fs::create_directories(xp + "/Data");
-  run = RunCommand(Tool() + " image '" + xp + "/Data'");
+  run = RunBuiltTool("hivetool", "image '" + xp + "/Data'");
   EXPECT_NE(run.out.find("Windows directory:  C:\\Windows  (not on the image)\n"), std::string::npos) << run.out;
 }
 

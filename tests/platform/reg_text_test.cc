@@ -3,18 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "base/codepage.h"
+#include "support/le_bytes.h"
 
 namespace vx {
 namespace {
 
-std::string Utf16(std::string_view ascii) {
-  std::string out;
-  for (char c : ascii) {
-    out.push_back(c);
-    out.push_back('\0');
-  }
-  return out;
-}
+using testing::Utf16;
 
 TEST(RegTextTest, ReadsEveryValueFormOfRegedit4) {
   std::string text =

@@ -2,76 +2,36 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <filesystem>
 
 #include "support/fixture_image.h"
+#include "support/le_bytes.h"
+#include "support/shell_link.h"
+#include "support/temp_dir.h"
 
 namespace vx {
 namespace {
 
+using testing::Append16;
+using testing::Append32;
+using testing::BuildShellLink;
+using testing::Get32;
+using testing::ReadBytes;
+using testing::ShellLinkHeader;
 using testing::TFixtureImage;
-
-void Put32(std::string* b, uint32_t v) {
-  for (int k = 0; k < 4; ++k) b->push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
-}
-void Put16(std::string* b, uint32_t v) {
-  b->push_back(static_cast<char>(v & 0xFF));
-  b->push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-std::string Utf16(std::string_view ascii) {
-  std::string out;
-  for (char c : ascii) {
-    out.push_back(c);
-    out.push_back('\0');
-  }
-  return out;
-}
-
-std::string Header(uint32_t flags) {
-  std::string b;
-  Put32(&b, 0x4C);
-  const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-  b.append(reinterpret_cast<const char*>(clsid), 16);
-  Put32(&b, flags);
-  b.resize(0x4C, '\0');
-  return b;
-}
+using testing::Utf16;
 
 void StringData(std::string* b, std::string_view text) {
-  Put16(b, static_cast<uint32_t>(text.size()));
+  Append16(b, static_cast<uint32_t>(text.size()));
   *b += Utf16(text);
 }
 
 // A link to a local path with a description, working folder and arguments.
 std::string LocalLink() {
-  std::string b = Header(0x02 | 0x04 | 0x10 | 0x20 | 0x80);
-  std::string base = "C:\\Program Files\\App\\app.exe";
-  std::string info;
-  Put32(&info, 0);       // size, set below
-  Put32(&info, 0x1C);    // header size
-  Put32(&info, 0x01);    // volume id and local base path
-  Put32(&info, 0x1C);    // volume id offset
-  Put32(&info, 0x1C + 0x10 + 0);  // local base path offset
-  Put32(&info, 0);       // network link
-  Put32(&info, 0);       // suffix offset, set below
-  std::string volume;
-  Put32(&volume, 0x10);
-  Put32(&volume, 3);
-  Put32(&volume, 0);
-  Put32(&volume, 0x10);
-  info += volume;
-  info += base + '\0';
-  uint32_t suffix = static_cast<uint32_t>(info.size());
-  info += '\0';
-  uint32_t size = static_cast<uint32_t>(info.size());
-  std::memcpy(&info[0], &size, 4);
-  std::memcpy(&info[24], &suffix, 4);
-  b += info;
-  StringData(&b, "My App");
-  StringData(&b, "C:\\Program Files\\App");
-  StringData(&b, "/quiet \"x y\"");
-  Put32(&b, 0);  // no extra data
-  return b;
+  return BuildShellLink({.target = "C:\\Program Files\\App\\app.exe",
+                         .arguments = "/quiet \"x y\"",
+                         .working_directory = "C:\\Program Files\\App",
+                         .description = "My App"});
 }
 
 TEST(ShortcutFileTest, ReadsALinkToALocalFile) {
@@ -83,18 +43,87 @@ TEST(ShortcutFileTest, ReadsALinkToALocalFile) {
   EXPECT_EQ(info.arguments, "/quiet \"x y\"");
 }
 
+// Shortcuts made by Windows XP and 10 to local files, beside the writer that
+// fixtures use: given the fields a real link holds, the writer sets the same
+// link flags and the same local base path and suffix, and the reader gives
+// back the same fields from both.
+TEST(ShortcutFileTest, TheFixtureWriterMatchesLinksMadeByWindows) {
+  const std::string folder = std::string(VX_SOURCE_DIR) + "/../shared/testdata/lnk/";
+  if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no real links at " << folder;
+  const struct {
+    const char* file;
+    testing::TShellLinkSpec fields;
+  } cases[] = {
+      {"WinXP_Calculator.lnk",
+       {.target = "C:\\WINDOWS\\system32\\calc.exe",
+        .working_directory = "C:\\WINDOWS\\system32",
+        .description = "@%SystemRoot%\\system32\\shell32.dll,-22531"}},
+      {"Win10_Directory_Opus_(Startup).lnk",
+       {.target = "C:\\Program Files\\GPSoftware\\Directory Opus\\dopus.exe",
+        .arguments = "NOAUTOLISTER STARTUP",
+        .working_directory = "C:\\Program Files\\GPSoftware\\Directory Opus",
+        .description = "GP Software Directory Opus"}},
+      {"Win10_Google_Chrome_(2).lnk",
+       {.target = "C:\\Program Files (x86)\\Google\\Chrome\\Application\\chrome.exe",
+        .working_directory = "C:\\Program Files (x86)\\Google\\Chrome\\Application",
+        .description = "Access the Internet"}},
+      {"plaso_NeroInfoTool.lnk",
+       {.target = "C:\\Program Files (x86)\\Nero\\Nero 9\\Nero InfoTool\\InfoTool.exe",
+        .arguments = "-ScParameter=30002  ",
+        .working_directory = "C:\\Program Files (x86)\\Nero\\Nero 9\\Nero InfoTool",
+        .description = "Nero InfoTool provides you with information about the most important features of "
+                       "installed drives, inserted discs, installed software and much more. With Nero "
+                       "InfoTool you can find out all about your drive and your system configuration."}},
+  };
+  const uint32_t written_flags = testing::kLinkHasLinkInfo | testing::kLinkHasName | testing::kLinkHasWorkingDir |
+                                 testing::kLinkHasArguments | testing::kLinkIsUnicode;
+  // The LinkInfo: after the header and the item list, when the link has one.
+  auto link_info = [](const std::string& link) {
+    size_t at = 0x4C;
+    if (Get32(link, 0x14) & testing::kLinkHasTargetIdList) at += 2 + (Get32(link, at) & 0xFFFF);
+    return at;
+  };
+  // The local base path and the common path suffix, as stored.
+  auto paths = [&](const std::string& link) {
+    const size_t at = link_info(link);
+    const uint32_t size = Get32(link, at), base = Get32(link, at + 16);
+    return std::string(link, at + base, size - base);
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string real = ReadBytes(folder + c.file);
+    ASSERT_GT(real.size(), 0x4Cu);
+    const std::string written = BuildShellLink(c.fields);
+    EXPECT_EQ(Get32(real, 0x14) & written_flags, Get32(written, 0x14));
+    const size_t real_info = link_info(real), written_info = link_info(written);
+    for (size_t field : {4, 8, 12}) {  // header size, what the LinkInfo holds, where the volume ID is
+      EXPECT_EQ(Get32(real, real_info + field), Get32(written, written_info + field)) << field;
+    }
+    EXPECT_EQ(paths(real), paths(written));
+    for (const std::string* link : {&real, &written}) {
+      TShortcutInfo info;
+      ASSERT_TRUE(ParseShortcut(*link, 1252, &info));
+      EXPECT_EQ(info.target, c.fields.target);
+      EXPECT_EQ(info.arguments, c.fields.arguments);
+      EXPECT_EQ(info.working_directory, c.fields.working_directory);
+      EXPECT_EQ(info.description, c.fields.description);
+    }
+  }
+}
+
 TEST(ShortcutFileTest, TargetFromTheEnvironmentBlockIsExpandedInTheImage) {
-  std::string b = Header(0x20 | 0x80 | 0x200);
+  std::string b =
+      ShellLinkHeader(testing::kLinkHasArguments | testing::kLinkIsUnicode | testing::kLinkHasExpString);
   StringData(&b, "-run");
   std::string block;
-  Put32(&block, 8 + 260 + 520);
-  Put32(&block, 0xA0000001);
+  Append32(&block, 8 + 260 + 520);
+  Append32(&block, 0xA0000001);
   std::string ansi = "%windir%\\notepad.exe";
   ansi.resize(260, '\0');
   std::string wide = Utf16("%windir%\\notepad.exe");
   wide.resize(520, '\0');
   b += block + ansi + wide;
-  Put32(&b, 0);
+  Append32(&b, 0);
   TFixtureImage image;
   image.WriteFile("C:\\Users\\Alice\\Desktop\\Notepad.lnk", b);
   auto machine = image.Open();
@@ -114,11 +143,11 @@ TEST(ShortcutFileTest, DamagedLinksAreRefusedNotOverread) {
   for (size_t cut = 0; cut < good.size(); ++cut) {
     ParseShortcut(good.substr(0, cut), 1252, &info);  // any answer, no crash
   }
-  std::string huge_counts = Header(0x04 | 0x80);
-  Put16(&huge_counts, 0xFFFF);
+  std::string huge_counts = ShellLinkHeader(0x04 | 0x80);
+  Append16(&huge_counts, 0xFFFF);
   EXPECT_FALSE(ParseShortcut(huge_counts, 1252, &info));
-  std::string bad_info = Header(0x02);
-  Put32(&bad_info, 0xFFFFFFF0u);
+  std::string bad_info = ShellLinkHeader(0x02);
+  Append32(&bad_info, 0xFFFFFFF0u);
   EXPECT_FALSE(ParseShortcut(bad_info, 1252, &info));
 }
 

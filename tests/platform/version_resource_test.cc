@@ -8,23 +8,18 @@
 #include <string>
 
 #include "support/fixture_image.h"
+#include "support/le_bytes.h"
 #include "support/small_executable.h"
 
 namespace vx {
 namespace {
 
 using testing::BuildSmallExecutable;
+using testing::Put16;
+using testing::Put32;
 using testing::TFixtureImage;
 using testing::TSmallExecutable;
 using testing::TSmallExecutableSpec;
-
-void Put32(std::string* b, size_t at, uint32_t v) {
-  for (int k = 0; k < 4; ++k) (*b)[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
-}
-void Put16(std::string* b, size_t at, uint16_t v) {
-  (*b)[at] = static_cast<char>(v & 0xFF);
-  (*b)[at + 1] = static_cast<char>(v >> 8);
-}
 
 TSmallExecutableSpec ToolSpec() {
   TSmallExecutableSpec spec;

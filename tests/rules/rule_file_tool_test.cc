@@ -123,7 +123,7 @@ TEST(RuleLintTest, CountHeaderAndDamage) {
 using TRun = testing::TCommandResult;
 
 TRun RunTool(const std::string& args) {
-  return testing::RunCommand(std::string(VX_BINARY_DIR) + "/rulefile " + args + " 2>&1");
+  return testing::RunBuiltTool("rulefile", args);
 }
 
 TEST(RuleFileToolTest, EveryCommandRoundTrips) {

@@ -9,24 +9,13 @@
 #include "platform/offline/reg_text.h"
 #include "platform/offline/reg_tree.h"
 #include "platform/offline/volumes.h"
+#include "support/reg_text_values.h"
 
 namespace vx::testing {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// REG_EXPAND_SZ in REGEDIT4 text: the 8-bit bytes and their zero.
-std::string ExpandValue(std::string_view text) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out = "hex(2):";
-  for (unsigned char c : text) {
-    out.push_back(kDigits[c >> 4]);
-    out.push_back(kDigits[c & 15]);
-    out.push_back(',');
-  }
-  return out + "00";
-}
 
 std::string MachineRegistry(bool win64) {
   std::string sid = kFixtureUserSid;
@@ -36,11 +25,11 @@ std::string MachineRegistry(bool win64) {
   t += "\"ProductName\"=\"Windows 7 Professional\"\r\n";
   t += "\"CurrentVersion\"=\"6.1\"\r\n\r\n";
   t += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList]\r\n";
-  t += "\"ProfilesDirectory\"=" + ExpandValue("%SystemDrive%\\Users") + "\r\n";
-  t += "\"ProgramData\"=" + ExpandValue("%SystemDrive%\\ProgramData") + "\r\n";
-  t += "\"Public\"=" + ExpandValue("%SystemDrive%\\Users\\Public") + "\r\n\r\n";
+  t += "\"ProfilesDirectory\"=" + RegExpandSz("%SystemDrive%\\Users") + "\r\n";
+  t += "\"ProgramData\"=" + RegExpandSz("%SystemDrive%\\ProgramData") + "\r\n";
+  t += "\"Public\"=" + RegExpandSz("%SystemDrive%\\Users\\Public") + "\r\n\r\n";
   t += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid + "]\r\n";
-  t += "\"ProfileImagePath\"=" + ExpandValue("C:\\Users\\Alice") + "\r\n\r\n";
+  t += "\"ProfileImagePath\"=" + RegExpandSz("C:\\Users\\Alice") + "\r\n\r\n";
   t += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n";
   t += "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n";
   t += "\"CommonFilesDir\"=\"C:\\\\Program Files\\\\Common Files\"\r\n\r\n";
@@ -59,13 +48,13 @@ std::string MachineRegistry(bool win64) {
   t += "[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n";
   t += "\"Current\"=dword:00000001\r\n\"Default\"=dword:00000001\r\n\"LastKnownGood\"=dword:00000002\r\n\r\n";
   t += "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment]\r\n";
-  t += "\"ComSpec\"=" + ExpandValue("%SystemRoot%\\system32\\cmd.exe") + "\r\n";
+  t += "\"ComSpec\"=" + RegExpandSz("%SystemRoot%\\system32\\cmd.exe") + "\r\n";
   t += "\"OS\"=\"Windows_NT\"\r\n";
-  t += "\"Path\"=" + ExpandValue("%SystemRoot%\\system32;%SystemRoot%") + "\r\n";
+  t += "\"Path\"=" + RegExpandSz("%SystemRoot%\\system32;%SystemRoot%") + "\r\n";
   t += "\"PATHEXT\"=\".COM;.EXE;.BAT;.CMD\"\r\n";
-  t += "\"TEMP\"=" + ExpandValue("%SystemRoot%\\TEMP") + "\r\n";
-  t += "\"TMP\"=" + ExpandValue("%SystemRoot%\\TEMP") + "\r\n";
-  t += "\"windir\"=" + ExpandValue("%SystemRoot%") + "\r\n";
+  t += "\"TEMP\"=" + RegExpandSz("%SystemRoot%\\TEMP") + "\r\n";
+  t += "\"TMP\"=" + RegExpandSz("%SystemRoot%\\TEMP") + "\r\n";
+  t += "\"windir\"=" + RegExpandSz("%SystemRoot%") + "\r\n";
   t += std::string("\"PROCESSOR_ARCHITECTURE\"=\"") + (win64 ? "AMD64" : "x86") + "\"\r\n\r\n";
   t += "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\Nls\\CodePage]\r\n";
   t += "\"ACP\"=\"1252\"\r\n\"OEMCP\"=\"850\"\r\n\r\n";
@@ -89,8 +78,8 @@ std::string UserRegistry() {
   t += "\"Startup\"=\"" + menu + "\\\\Programs\\\\Startup\"\r\n";
   t += "\"Templates\"=\"" + p + "\\\\AppData\\\\Roaming\\\\Microsoft\\\\Windows\\\\Templates\"\r\n\r\n";
   t += "[HKEY_CURRENT_USER\\Environment]\r\n";
-  t += "\"TEMP\"=" + ExpandValue("%USERPROFILE%\\AppData\\Local\\Temp") + "\r\n";
-  t += "\"TMP\"=" + ExpandValue("%USERPROFILE%\\AppData\\Local\\Temp") + "\r\n";
+  t += "\"TEMP\"=" + RegExpandSz("%USERPROFILE%\\AppData\\Local\\Temp") + "\r\n";
+  t += "\"TMP\"=" + RegExpandSz("%USERPROFILE%\\AppData\\Local\\Temp") + "\r\n";
   return t;
 }
 
@@ -103,7 +92,7 @@ void WriteHost(const std::string& path, std::string_view content) {
 
 }  // namespace
 
-TFixtureImage::TFixtureImage(bool win64) {
+TFixtureImage::TFixtureImage(bool win64) : win64_(win64) {
   std::string pattern = (fs::temp_directory_path() / "vx-fixture-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("fixture: cannot make a temporary folder");
   base_ = pattern;

@@ -28,6 +28,8 @@
 // AddReg text may use HKEY_CURRENT_USER (the chosen user) or
 // HKEY_USERS\<SID>; HKEY_CLASSES_ROOT keys land in HKLM\SOFTWARE\Classes.
 //   With win64: HKLM\SOFTWARE\Wow6432Node exists, which makes the image 64-bit.
+// Run entries, services, shortcuts, browser profiles and uninstall entries
+// are added by the builders of family_fixtures.h.
 #ifndef VX_TESTS_SUPPORT_FIXTURE_IMAGE_H_
 #define VX_TESTS_SUPPORT_FIXTURE_IMAGE_H_
 
@@ -53,6 +55,7 @@ class TFixtureImage {
   TFixtureImage& operator=(const TFixtureImage&) = delete;
 
   const std::string& Root() const { return root_; }  // host path of drive C:
+  bool Win64() const { return win64_; }
   // "C:\\Windows\\x" -> host path (components as written, '/' separated).
   std::string HostPath(std::string_view target_path) const;
   void WriteFile(std::string_view target_path, std::string_view content);  // creates parents
@@ -85,6 +88,7 @@ class TFixtureImage {
   std::string scratch_;  // base_/scratch
   std::string reg_text_;
   std::vector<std::string> messages_;
+  bool win64_;
 };
 
 // A string value as stored (UTF-16 up to its first zero, each unit's low

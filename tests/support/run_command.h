@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace vx::testing {
 
@@ -25,6 +26,13 @@ inline TCommandResult RunCommand(const std::string& command) {
   int status = pclose(pipe);
   result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+// Runs a program of the build folder (hivetool, rulefile) with `args`, with
+// standard error kept in the output. Test programs know the build folder as
+// VX_BINARY_DIR.
+inline TCommandResult RunBuiltTool(std::string_view tool, std::string_view args) {
+  return RunCommand(std::string(VX_BINARY_DIR) + "/" + std::string(tool) + " " + std::string(args) + " 2>&1");
 }
 
 }  // namespace vx::testing

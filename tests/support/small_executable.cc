@@ -3,19 +3,12 @@
 #include <string_view>
 
 #include "base/codepage.h"
+#include "support/le_bytes.h"
 
 namespace vx::testing {
 
 namespace {
 
-void Put16(std::string* b, size_t at, uint32_t v) {
-  (*b)[at] = static_cast<char>(v & 0xFF);
-  (*b)[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string* b, size_t at, uint32_t v) {
-  Put16(b, at, v & 0xFFFF);
-  Put16(b, at + 2, v >> 16);
-}
 void Pad4(std::string* b) { b->resize((b->size() + 3) & ~size_t{3}, '\0'); }
 
 // One block of a version resource: length, value length, kind (1: text),

@@ -9,13 +9,12 @@
 #include "app/help_text.h"
 #include "platform/machine.h"
 #include "support/fixture_image.h"
-#include "support/temp_dir.h"
+#include "support/program_folder.h"
 
 namespace vx {
 namespace {
 
 using testing::TFixtureImage;
-using testing::TTempDir;
 
 std::string ProgramKey() {
   return "HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvane Limited\\Tweaks\\" + TweakProgramFileName();
@@ -56,9 +55,7 @@ TEST_F(TweaksTest, ValuesOfAnotherTypeGiveTheDefault) {
 // A whole run on a fixture image.
 TEST_F(TweaksTest, AScanWithoutTheHint) {
   image_.AddReg("[" + ProgramKey() + "]\n\"DisableHintOfTheDay\"=dword:00000001\n");
-  TTempDir app;
-  app.Write("probex.dll", "placeholder");
-  app.Write("kitlib.dll", "placeholder");
+  testing::TProgramFolder app;
   std::string out;
   TConsole console(&out, 80);
   TRunEnvironment environment;

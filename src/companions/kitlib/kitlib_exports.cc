@@ -18,14 +18,6 @@ std::string OrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
 extern "C" {
 
-VX_COMPANION_EXPORT int32_t VxSetHostCallbacks(const VxHostCallbacks* callbacks) {
-  try {
-    return vx::companion::SetHostCallbacks(callbacks) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
-}
-
 VX_COMPANION_EXPORT const char* RandomName(int32_t /*length*/) { return ""; }
 
 VX_COMPANION_EXPORT const char* RandomUniqueName(const char* /*directory*/,

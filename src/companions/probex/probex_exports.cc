@@ -5,7 +5,6 @@
 #include <mutex>
 #include <string>
 
-#include "companions/common/target_access.h"
 #include "companions/companion_abi.h"
 #include "companions/probex/advanced_check.h"
 #include "companions/probex/probex_environment.h"
@@ -51,14 +50,6 @@ uint8_t Check(const char* file, const char* params) {
 }  // namespace vx::companion
 
 extern "C" {
-
-VX_COMPANION_EXPORT int32_t VxSetHostCallbacks(const VxHostCallbacks* callbacks) {
-  try {
-    return vx::companion::SetHostCallbacks(callbacks) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
-}
 
 VX_COMPANION_EXPORT uint8_t AdvancedCheck(const char* file, const char* params) {
   return vx::companion::Check(file, params);

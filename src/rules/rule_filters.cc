@@ -85,8 +85,13 @@ bool ApplyBuildFilter(const TRuleTypeInfo& info, TStringList* params,
   PadTo(params, info.max_params);
   PadTo(params, info.build_advanced + 1);
   std::string_view parameter = (*params)[info.build_advanced];
-  TQuoting quoting =
-      info.file_advanced >= 0 ? TQuoting::qAlsoBlanks : TQuoting::qCommaOrQuote;
+  // Blanks are quoted only in a parameter that is an advanced file parameter
+  // list, which probex splits as comma text. Where the build conditions sit
+  // in a registry rule's verify specification, quotes around a name or data
+  // with a blank would make the condition fail for ever.
+  TQuoting quoting = info.file_advanced >= 0 && info.file_advanced == info.build_advanced
+                         ? TQuoting::qAlsoBlanks
+                         : TQuoting::qCommaOrQuote;
   // Most lines carry no build condition; their parameter stays as it is
   // unless rewriting it would quote one of its pairs.
   if (!ContainsFolded(parameter, "build") && JoinKeepsText(parameter, quoting)) return true;

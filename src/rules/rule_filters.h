@@ -27,8 +27,10 @@ inline constexpr std::string_view kProgramBuildDate = "20080604";
 // of the build parameter is removed, and false is returned when one of them
 // rules the line out for `build_date`: "build" wants that date, "build!"
 // another one, "build>" a date not after it and "build<" a date not before
-// it (dates compare as text, as eight digits do). A type without a build
-// position is left alone.
+// it (dates compare as text, as eight digits do). What remains is joined
+// again with commas, a pair in quotes when it holds a comma or a quote, or a
+// blank where the parameter is the advanced file parameter list. A type
+// without a build position is left alone.
 bool ApplyBuildFilter(const TRuleTypeInfo& info, TStringList* params,
                       std::string_view build_date = kProgramBuildDate);
 

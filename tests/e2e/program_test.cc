@@ -14,7 +14,10 @@ namespace {
 using testing::TInstallation;
 using testing::TProgramResult;
 
-const std::string kExamples = std::string(VX_SOURCE_DIR) + "/examples";
+// The demo as the build lays it out: build/demo (the installation) and
+// build/demo-image (the image, with hives built from examples/demo-registry).
+const std::string kDemoRoot = std::string(VX_BINARY_DIR);
+const std::string kDemo = kDemoRoot + "/demo";
 const std::string kDemoUserLine =
     "o user: Alice (S-1-5-21-3623811015-3361044348-30300820-1001)\n";
 
@@ -39,7 +42,7 @@ std::string Padded(std::string text) {
 TEST(ProgramTest, HelpNeedsNeitherImageNorLibraries) {
   TInstallation install;
   install.Remove("probex.dll");
-  TProgramResult result = install.Run({"-help", "/createtxtreport"}, kExamples);
+  TProgramResult result = install.Run({"-help", "/createtxtreport"}, kDemoRoot);
   EXPECT_EQ(result.exit_code, 0);
   std::string help;
   TConsole console(&help, 80);
@@ -49,7 +52,7 @@ TEST(ProgramTest, HelpNeedsNeitherImageNorLibraries) {
 
 TEST(ProgramTest, ARunWithoutAnImageSaysHowToNameOne) {
   TInstallation install;
-  TProgramResult result = install.Run({"/createtxtreport"}, kExamples);
+  TProgramResult result = install.Run({"/createtxtreport"}, kDemoRoot);
   EXPECT_EQ(result.exit_code, 2);
   EXPECT_EQ(Body(result),
             "! No Windows installation named: give its system volume with /image=DIR (see "
@@ -67,14 +70,14 @@ TEST(ProgramTest, TargetOptionsThatNameNothingUsableEndWithCodeTwo) {
       {{"-image=demo-image", "/drive=e:no-such-drive"},
        "! /drive=E: names no folder: no-such-drive, exiting!\n"},
       {{"/image=demo-image", "/drive=Q"}, "! /drive=Q is not of the form /drive=D:DIR\n"},
-      {{"/image=demo-image", "/drive=C:Includes"},
-       "! /drive=C:Includes: drive C: is the image itself (/image=DIR)\n"},
-      {{"/image=demo-image", "/drive=D:Includes", "/DRIVE=d:Includes"},
-       "! /drive=d:Includes: drive D: is named twice\n"},
+      {{"/image=demo-image", "/drive=C:demo"},
+       "! /drive=C:demo: drive C: is the image itself (/image=DIR)\n"},
+      {{"/image=demo-image", "/drive=D:demo", "/DRIVE=d:demo"},
+       "! /drive=d:demo: drive D: is named twice\n"},
   };
   TInstallation install;
   for (const Case& c : cases) {
-    TProgramResult result = install.Run(c.args, kExamples);
+    TProgramResult result = install.Run(c.args, kDemoRoot);
     EXPECT_EQ(result.exit_code, 2) << c.args.back();
     EXPECT_EQ(Body(result), c.line) << c.args.back();
   }
@@ -84,8 +87,8 @@ TEST(ProgramTest, TheUserIsChosenByFolderNameWithoutRegardToCase) {
   TInstallation install;
   install.Remove("probex.dll");  // ends the run right after the target lines
   TProgramResult result =
-      install.Run({"/image=demo-image", "-USER=alice", "/drive=D:Includes"}, kExamples);
-  EXPECT_EQ(Body(result), "o image: demo-image\no drive D: Includes\n" + kDemoUserLine +
+      install.Run({"/image=demo-image", "-USER=alice", "/drive=D:demo"}, kDemoRoot);
+  EXPECT_EQ(Body(result), "o image: demo-image\no drive D: demo\n" + kDemoUserLine +
                               "! probex.dll missing, exiting!\n");
 }
 
@@ -103,7 +106,7 @@ TEST(ProgramTest, EachMissingCompanionLibraryEndsTheRunWithCodeTwo) {
     ASSERT_TRUE(install.Has("probex.dll") && install.Has("kitlib.dll"))
         << "the build has no companion libraries";
     install.Remove(c.removed);
-    TProgramResult result = install.Run({"/image=demo-image"}, kExamples);
+    TProgramResult result = install.Run({"/image=demo-image"}, kDemoRoot);
     EXPECT_EQ(result.exit_code, 2) << c.removed;
     EXPECT_EQ(Body(result), "o image: demo-image\n" + kDemoUserLine + c.line) << c.removed;
   }
@@ -111,7 +114,7 @@ TEST(ProgramTest, EachMissingCompanionLibraryEndsTheRunWithCodeTwo) {
   TInstallation install;
   install.Remove("probex.dll");
   install.Remove("kitlib.dll");
-  TProgramResult result = install.Run({"/image=demo-image"}, kExamples);
+  TProgramResult result = install.Run({"/image=demo-image"}, kDemoRoot);
   EXPECT_EQ(result.exit_code, 2);
   EXPECT_EQ(result.output.find("kitlib.dll missing"), std::string::npos);
 }
@@ -132,10 +135,10 @@ std::string MaskDurations(std::string text) {
 // The bundled demo, laid out as scripts/demo.sh lays it out.
 TEST(ProgramTest, TheDemoImageScan) {
   TInstallation install;
-  std::filesystem::copy_file(kExamples + "/vexascan.ini", install.Dir().Path("vexascan.ini"));
-  std::filesystem::copy(kExamples + "/Includes", install.Dir().Path("Includes"),
+  std::filesystem::copy_file(kDemo + "/vexascan.ini", install.Dir().Path("vexascan.ini"));
+  std::filesystem::copy(kDemo + "/Includes", install.Dir().Path("Includes"),
                         std::filesystem::copy_options::recursive);
-  TProgramResult result = install.Run({"/image=demo-image"}, kExamples);
+  TProgramResult result = install.Run({"/image=demo-image"}, kDemoRoot);
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(MaskDurations(Body(result)),
             MaskDurations("o image: demo-image\n" + kDemoUserLine + "o Unknown.\n" +
@@ -143,6 +146,16 @@ TEST(ProgramTest, TheDemoImageScan) {
                 Padded("\r+ found DemoBar: Global settings") +
                 Padded("\r+ found DemoBar: User settings") +
                 Padded("\r+ found DemoBar: Autorun settings") +
+                Padded("\r+ found Hotbar: Global settings") +
+                Padded("\r+ found Hotbar: User settings") +
+                Padded("\r+ found Hotbar: IE toolbar") +
+                "\r[#########>............................]    10/    43 Hotbar                  " +
+                Padded("\r+ found Hotbar: Settings") +
+                Padded("\r+ found CoolWebSearch: IE start page") +
+                Padded("\r+ found CoolWebSearch: IE Search page") +
+                Padded("\r+ found MyWebSearch: Global settings") +
+                Padded("\r+ found MyWebSearch: User settings") +
+                Padded("\r+ found MyWebSearch: Autorun settings") +
                 Padded("\ro demo.qri took 00:00:00") +
                 Padded("\ro Quarnel took 00:00:00") + "o Scanning usage tracks...\n" +
                 Padded("\ro Usage Tracking took 00:00:00") + Padded("\ro Congratulations!") +
@@ -175,7 +188,7 @@ TEST(ProgramTest, NoOpLinesDecideByTheirAdvancedChecks) {
                       "Marker:after-a-check-that-fails\r\n");
   testing::TTempDir cwd;
   std::filesystem::create_directory(cwd.Path("Logs"));
-  std::filesystem::copy(kExamples + "/demo-image", cwd.Path("demo-image"),
+  std::filesystem::copy(kDemoRoot + "/demo-image", cwd.Path("demo-image"),
                         std::filesystem::copy_options::recursive);
   TProgramResult result = install.Run({"/image=demo-image"}, cwd.Dir());
   EXPECT_EQ(result.exit_code, 0);

@@ -247,5 +247,34 @@ TEST_F(RegistryRulesTest, AHiveDamagedHalfway) {
   EXPECT_TRUE(scan_->error_notices.empty());
 }
 
+// A user hive made by Windows 7, as Alice's NTUSER.DAT.
+TEST_F(RegistryRulesTest, ARealWindowsSevenUserHive) {
+  std::filesystem::copy_file(std::string(VX_SOURCE_DIR) + "/tests/data/hives/NTUSER-WIN7.DAT",
+                             image_->HostPath("C:\\Users\\Alice\\NTUSER.DAT"));
+  std::filesystem::remove(image_->HostPath("C:\\Users\\Alice\\NTUSER.reg"));
+  Open();
+  const std::string hkcu = std::string("HKEY_USERS\\") + testing::kFixtureUserSid + "\\Software\\";
+  const std::string run = hkcu + "Microsoft\\Windows\\CurrentVersion\\Run\\";
+  // The verify specification is a condition on the key: with it, every
+  // value of the key is reported; the data to remove is looked for in each.
+  EXPECT_EQ(Run("RegyValue:d,HKCU,\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\,*,"
+                "\"*=*\\GoogleUpdate.exe*\"\r\n"),
+            (Findings{run + "Google Update|2|Google Update", run + "Skype|2|Skype"}));
+  EXPECT_EQ(Run("RegyRemove:d,HKCU,\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\,*,"
+                "GoogleUpdate.exe\r\n"),
+            (Findings{run + "Google Update|2|Google Update"}));
+  EXPECT_EQ(Run("RegyChange:d,HKCU,\"\\Software\\Microsoft\\Internet Explorer\\Main\\\","
+                "\"Start Page=http://www.google.com/\"\r\n"),
+            Findings{});
+  EXPECT_EQ(Run("RegyChange:d,HKCU,\"\\Software\\Microsoft\\Internet Explorer\\Main\\\","
+                "\"Search Page=about:blank\"\r\n")
+                .size(),
+            1u);
+  EXPECT_EQ(Run("RegyKey:d,HKCU,\\Software\\Microsoft\\,Internet*\r\n"),
+            (Findings{hkcu + "Microsoft\\Internet Connection Wizard|3|Internet Connection Wizard",
+                      hkcu + "Microsoft\\Internet Explorer|3|Internet Explorer",
+                      hkcu + "Microsoft\\Internet Mail and News|3|Internet Mail and News"}));
+}
+
 }  // namespace
 }  // namespace vx

@@ -145,8 +145,8 @@ class TRegistrySearch {
       return;
     }
     bool second_view = SecondView(path);
-    for (const std::string& installation : context_.Lists().InstallationPrefixes) {
-      std::string p = "\\" + installation + path.substr(1);
+    for (const TPEHive& installation : context_.Lists().Installations) {
+      std::string p = "\\" + installation.Prefix + path.substr(1);
       params_.SetValue("Path", p);
       params_.SetValue("AccessBits", "32");
       search(root_, std::string(), p, TRegView::rv32);

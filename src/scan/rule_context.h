@@ -15,11 +15,16 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <typeindex>
+#include <typeinfo>
+#include <unordered_map>
 #include <vector>
 
+#include "base/object.h"
 #include "base/string_list.h"
 #include "platform/machine.h"
 #include "results/scan_result.h"
@@ -79,6 +84,16 @@ struct TRuleFlow {
   std::string SourceName() const;
 };
 
+// One Windows installation the rules walk: the prefix its hives are mounted
+// under below HKEY_LOCAL_MACHINE ("" for the running system, which is the
+// only one today; with a trailing backslash otherwise), the file it came
+// from, and whether its software hive has a Wow6432Node key.
+struct TPEHive {
+  std::string Prefix;
+  std::string Filename;
+  bool Has64Bit = false;
+};
+
 // The work lists of one scan, built at its start and shared by the families.
 struct TScanLists {
   // Every subkey name of HKEY_USERS, read at the start of the scan.
@@ -90,14 +105,24 @@ struct TScanLists {
   TStringList UsageTrackWork;
   // The COM rules' shared work list.
   TStringList ClsidCache;
-  // The installations the rules walk, each as the prefix its hives are
-  // mounted under (with a trailing backslash): the running system's is empty.
-  std::vector<std::string> InstallationPrefixes{std::string()};
+  // The installations the rules walk; the scan fills it when it starts.
+  std::vector<TPEHive> Installations{TPEHive{}};
   // Rule lines kept for after the rule files of the detection pass, per
   // rule type, each as "product",parameters in comma text.
   TStringList& DeferredLines(std::string_view type);
 
+  // A cache of a family kept for the whole scan (the directory cache, the
+  // stream cache), made on first use. A family owns its type; the scan only
+  // keeps it alive.
+  template <typename T>
+  T& Cache() {
+    std::unique_ptr<TObject>& slot = caches_[std::type_index(typeid(T))];
+    if (!slot) slot = std::make_unique<T>();
+    return static_cast<T&>(*slot);
+  }
+
  private:
+  std::unordered_map<std::type_index, std::unique_ptr<TObject>> caches_;
   std::map<std::string, TStringList, std::less<>> deferred_;  // stable references
 };
 

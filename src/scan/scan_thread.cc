@@ -15,6 +15,7 @@
 #include "extlib/probex_library.h"
 #include "platform/machine.h"
 #include "rules/host_file.h"
+#include "sysaccess/my_registry.h"
 #include "sysaccess/tweaks.h"
 
 namespace vx {
@@ -178,6 +179,10 @@ void TScanThread::Execute() {
 }
 
 void TScanThread::PrepareUserLists() {
+  // The running system is the one installation the rules walk.
+  Lists.Installations.assign(1, TPEHive{});
+  Lists.Installations[0].Has64Bit =
+      RegKeyExists(kHkeyLocalMachine, "\\SOFTWARE\\Wow6432Node", TRegView::rv32);
   TStringList& UserKeyNames = Lists.UserKeyNames;
   TStringList& RevisionProducts = recorder_.RevisionProducts;
   UserKeyNames.Clear();

@@ -14,6 +14,7 @@
 #include "results/scan_result.h"
 #include "scan/finding_recorder.h"
 #include "scan/rule_context.h"
+#include "sysaccess/my_registry.h"
 #include "sysaccess/user_hives.h"
 
 namespace vx::testing {
@@ -24,8 +25,12 @@ class TTestScan : public TScanServices, public TFindingSink {
       : recorder(results, settings, flow, check_log, *this),
         context(settings, flow, lists, recorder, check_log, *this) {
     context.BindMachine(HasCurrentMachine() ? &CurrentMachine() : nullptr);
-    // The process-wide list the entry builds at start-up, for this machine.
+    // The process-wide list the entry builds at start-up, for this machine,
+    // and the installation list the scan thread makes when it starts.
     BuildUserHiveNames();
+    lists.Installations[0].Has64Bit =
+        HasCurrentMachine() &&
+        RegKeyExists(kHkeyLocalMachine, "\\SOFTWARE\\Wow6432Node", TRegView::rv32);
   }
 
   TScanSettings settings;

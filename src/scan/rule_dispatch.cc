@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "detect/file_rules.h"
 #include "detect/registry_rules.h"
 #include "rules/rule_types.h"
 #include "scan/noop_rule.h"
@@ -17,7 +18,7 @@ bool TypeLess(const TRuleHandlerRow& a, const TRuleHandlerRow& b) { return a.Typ
 // Built on first use, read-only afterwards.
 const std::vector<TRuleHandlerRow>& AllHandlers() {
   static const std::vector<TRuleHandlerRow> table =
-      MergeRuleHandlers({NoOpRuleRows(), RegistryRuleRows()});
+      MergeRuleHandlers({NoOpRuleRows(), RegistryRuleRows(), FileRuleRows()});
   return table;
 }
 

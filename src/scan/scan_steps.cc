@@ -1,5 +1,6 @@
 #include "scan/scan_steps.h"
 
+#include "detect/file_rules.h"
 #include "scan/rule_interpreter.h"
 
 namespace vx {
@@ -12,6 +13,7 @@ TScanSteps DefaultScanSteps() {
   steps.InterpretIncludeFile = [](TScanThread& thread, const std::string& file, int category) {
     return thread.Interpreter().RunIncludeFile(file, static_cast<uint8_t>(category));
   };
+  steps.DownloadScan = [](TScanThread& thread) { RunDownloadScan(thread.Context()); };
   return steps;
 }
 

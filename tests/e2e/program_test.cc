@@ -143,6 +143,8 @@ TEST(ProgramTest, TheDemoImageScan) {
   EXPECT_EQ(MaskDurations(Body(result)),
             MaskDurations("o image: demo-image\n" + kDemoUserLine + "o Unknown.\n" +
                 Padded("\ro Hint of the Day") + "o Scanning spyware...\n" +
+                Padded("\r+ found DemoBar:  Library") +
+                Padded("\r+ found DemoBar: Program directory") +
                 Padded("\r+ found DemoBar: Global settings") +
                 Padded("\r+ found DemoBar: User settings") +
                 Padded("\r+ found DemoBar: Autorun settings") +

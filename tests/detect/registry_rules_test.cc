@@ -11,55 +11,14 @@
 #include "platform/machine.h"
 #include "scan/rule_interpreter.h"
 #include "support/fixture_image.h"
-#include "support/include_log.h"
-#include "support/test_scan.h"
+#include "support/rule_fixture.h"
 
 namespace vx {
 namespace {
 
 using testing::TFixtureImage;
-using testing::TScopedIncludeLog;
-using testing::TTestScan;
 
-// Runs rule lines through the real interpreter and dispatch over a fixture
-// image; each finding reads "FullKey|fix type|item".
-class RegistryRulesTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    FreePathVariableTables();
-    SetCurrentMachine(nullptr);
-  }
-
-  void Open() {
-    machine_ = image_->OpenAsCurrent();
-    BuildPathVariableTables();
-    scan_ = std::make_unique<TTestScan>();
-    interpreter_ = std::make_unique<TRuleInterpreter>(scan_->context);
-  }
-
-  std::vector<std::string> Run(const std::string& lines) {
-    size_t before = static_cast<size_t>(scan_->results.Count());
-    interpreter_->RunIncludeText(":: Spy\r\n" + lines, "/rules/test.qri", mtQuarnel);
-    std::vector<std::string> found;
-    for (int i = static_cast<int>(before); i < scan_->results.Count(); ++i) {
-      const TMyScanResult* r = scan_->results.GetResult(i);
-      if (r->MainType == mtStatus) continue;
-      found.push_back(r->FullKey + "|" + std::to_string(r->FixType) + "|" + r->Value);
-    }
-    return found;
-  }
-
-  const TMyScanResult& Last() const {
-    static const TMyScanResult none(nullptr);
-    return scan_->results.Count() == 0 ? none : *scan_->results.GetResult(scan_->results.Count() - 1);
-  }
-
-  TScopedIncludeLog log_;
-  std::unique_ptr<TFixtureImage> image_ = std::make_unique<TFixtureImage>();
-  std::shared_ptr<TMachine> machine_;
-  std::unique_ptr<TTestScan> scan_;
-  std::unique_ptr<TRuleInterpreter> interpreter_;
-};
+class RegistryRulesTest : public testing::TRuleFixture {};
 
 using Findings = std::vector<std::string>;
 

@@ -28,6 +28,7 @@ class TTestScan : public TScanServices, public TFindingSink {
     // The process-wide list the entry builds at start-up, for this machine,
     // and the installation list the scan thread makes when it starts.
     BuildUserHiveNames();
+    RegGetSubKeyNames(kHkeyUsers, "", &lists.UserKeyNames, TRegView::rv32);
     lists.Installations[0].Has64Bit =
         HasCurrentMachine() &&
         RegKeyExists(kHkeyLocalMachine, "\\SOFTWARE\\Wow6432Node", TRegView::rv32);

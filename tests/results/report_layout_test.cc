@@ -24,20 +24,10 @@ std::string WithCrLf(const std::string& text) {
 
 class ReportLayoutTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing::WriteProgramFolder(program_);
-    list_.ExportParameters = {"Quarnel", "1.5", " CLE", "20080525", program_.Dir()};
-    list_.Duration = EncodeTime(0, 1, 1, 500);
-  }
-  std::string Saved(int format) const {
-    TStringList lines;
-    list_.BuildReport(&lines, format, testing::ReportTime());
-    return lines.Text("\r\n");
-  }
+  std::string Saved(int format) const { return scene_.Saved(format); }
 
-  testing::TUtcZone zone_;
-  testing::TTempDir program_;
-  TMyScanResultsList list_;
+  testing::TReportScene scene_;
+  TMyScanResultsList& list_ = scene_.list;
 };
 
 struct TLayoutCase {

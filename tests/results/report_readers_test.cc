@@ -40,23 +40,16 @@ size_t CountOf(const std::string& text, const std::string& part) {
 
 class ReportReadersTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing::WriteProgramFolder(program_);
-    list_.ExportParameters = {"Quarnel", "1.5", " CLE", "20080525", program_.Dir()};
-    testing::AddReportFindings(&list_);
-  }
-  // Saves the report of `format` as the front end does and gives its path.
+  void SetUp() override { testing::AddReportFindings(&list_); }
+  // Saves the report of `format` and gives its path.
   std::string Save(int format, const std::string& name) {
-    TStringList lines;
-    list_.BuildReport(&lines, format, testing::ReportTime());
-    out_.Write(name, lines.Text("\r\n"));
+    out_.Write(name, scene_.Saved(format));
     return out_.Path(name);
   }
 
-  testing::TUtcZone zone_;
-  testing::TTempDir program_;
+  testing::TReportScene scene_;
+  TMyScanResultsList& list_ = scene_.list;
   testing::TTempDir out_;
-  TMyScanResultsList list_;
 };
 
 TEST_F(ReportReadersTest, ABrowserShowsOneRowPairPerFinding) {

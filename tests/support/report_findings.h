@@ -161,6 +161,27 @@ inline void AddReportFindings(TMyScanResultsList* list) {
   r->Infos.Assign({"AccessBits=32"});
 }
 
+// The program folder, the export parameters the front end sets, a scan of
+// 61.5 seconds and the UTC zone; the findings are the test's to add.
+class TReportScene {
+ public:
+  TReportScene() {
+    WriteProgramFolder(program);
+    list.ExportParameters = {"Quarnel", "1.5", " CLE", "20080525", program.Dir()};
+    list.Duration = EncodeTime(0, 1, 1, 500);
+  }
+  // The report of `format` as the front end saves it.
+  std::string Saved(int format) const {
+    TStringList lines;
+    list.BuildReport(&lines, format, ReportTime());
+    return lines.Text("\r\n");
+  }
+
+  TUtcZone zone;
+  TTempDir program;
+  TMyScanResultsList list;
+};
+
 }  // namespace vx::testing
 
 #endif  // VX_TESTS_SUPPORT_REPORT_FINDINGS_H_

@@ -173,7 +173,8 @@ void AddFileSection(const TMyScanResultsList& list, int format, const TMarkupEsc
       } else if (format == rfHtml) {
         const std::string c = RowClass(static_cast<int>(i));
         out->Add("<tr>");
-        AddLine(out, "  <td class=\"" + c + "\" align=\"left\">" + markup->Escape(f.shown) + "</td>");
+        AddLine(out,
+                "  <td class=\"" + c + "\" align=\"left\">" + markup->Escape(f.shown) + "</td>");
         out->Add("  <td class=\"" + c + "\" align=\"right\">" + date + "</td>");
         out->Add("  <td class=\"" + c + "\" align=\"left\">" + f.version + "</td>");
         out->Add("</tr>");
@@ -259,7 +260,8 @@ void BuildHtml(const TMyScanResultsList& list, TStringList* out, TDateTime now) 
              "</i></td>");
     out->Add("</tr>");
     out->Add("<tr>");
-    AddLine(out, "  <td class=\"" + c + "\" align=\"left\">" + markup.Escape(Location(r)) + "</td>");
+    AddLine(out,
+            "  <td class=\"" + c + "\" align=\"left\">" + markup.Escape(Location(r)) + "</td>");
     out->Add("  <td class=\"" + c + "\" align=\"right\">" + StatusText(r, rfHtml) + "</td>");
     out->Add("</tr>");
   }

@@ -68,7 +68,8 @@ inline void WriteProgramFolder(const TTempDir& dir) {
   TSmallExecutableSpec spec;
   spec.file_version_ms = 0x00010005;
   spec.file_version_ls = 0x0000001B;
-  WriteProgramFile(dir, "vexascan.exe", BuildSmallExecutable(spec).bytes, 1211709600);  // 2008-05-25 10:00
+  // 2008-05-25 10:00 UTC
+  WriteProgramFile(dir, "vexascan.exe", BuildSmallExecutable(spec).bytes, 1211709600);
   WriteProgramFile(dir, "probex.dll", "no version", 1211270400);  // 2008-05-20 08:00
   WriteProgramFile(dir, "kitlib.dll", "no version", 1211371200);  // 2008-05-21 12:00
   WriteProgramFile(dir, "vexascan.ini", "[Results]\n", 1211371200);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/ansi_text.h"
+#include "base/app_paths.h"
 #include "base/codepage.h"
 #include "base/date_time.h"
 #include "base/escape_markup.h"
@@ -103,18 +104,20 @@ std::string HostNameAsAnsi(const std::string& name) {
   return IsValidUtf8(name) ? Utf8ToAnsi(name) : name;
 }
 
-// Files of `dir` (a host folder) matching `mask`, ordered by name without
-// regard to case as a Windows volume lists them (the host's own listing
-// order is arbitrary); names that differ only in case keep a fixed order.
+// Files of `dir` (a host folder) matching `mask`, and the file `also` when it
+// is there, ordered by name without regard to case as a Windows volume lists
+// them (the host's own listing order is arbitrary); names that differ only in
+// case keep a fixed order.
 void AddFiles(const std::filesystem::path& dir, const char* mask, const std::string& prefix,
-              std::vector<TProgramFile>* out) {
+              const std::string& also, std::vector<TProgramFile>* out) {
   std::vector<std::filesystem::path> files;
   std::error_code ec;
   std::filesystem::directory_iterator it(dir, ec), end;
   for (; !ec && it != end; it.increment(ec)) {
     std::error_code fec;
     if (!it->is_regular_file(fec)) continue;
-    if (MatchesWindowsMask(mask, it->path().filename().string())) files.push_back(it->path());
+    const std::string name = it->path().filename().string();
+    if (MatchesWindowsMask(mask, name) || name == also) files.push_back(it->path());
   }
   std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
     const std::string an = a.filename().string(), bn = b.filename().string();
@@ -137,13 +140,22 @@ void AddFiles(const std::filesystem::path& dir, const char* mask, const std::str
   }
 }
 
+// The running program's name when it sits in `dir`: the host's executables
+// carry no ".exe", and the program is the first of its own files.
+std::string RunningProgramIn(const std::filesystem::path& dir) {
+  const std::string exe_dir = ExecutableDirectory();
+  std::error_code ec;
+  if (exe_dir.empty() || !std::filesystem::equivalent(exe_dir, dir, ec)) return "";
+  return ExecutableFileName();
+}
+
 std::vector<std::vector<TProgramFile>> ProgramFiles(const std::string& program_path) {
   std::filesystem::path base(program_path);
   std::vector<std::vector<TProgramFile>> groups(4);
-  AddFiles(base, "*.exe", "", &groups[0]);
-  AddFiles(base, "*.dll", "", &groups[1]);
-  AddFiles(base / "Includes", "*.??i", "Includes\\", &groups[2]);
-  AddFiles(base / "Plugins", "*.dll", "Plugins\\", &groups[3]);
+  AddFiles(base, "*.exe", "", RunningProgramIn(base), &groups[0]);
+  AddFiles(base, "*.dll", "", "", &groups[1]);
+  AddFiles(base / "Includes", "*.??i", "Includes\\", "", &groups[2]);
+  AddFiles(base / "Plugins", "*.dll", "Plugins\\", "", &groups[3]);
   return groups;
 }
 

@@ -7,6 +7,7 @@ packages=(
   zlib1g-dev libpcre2-dev libhivex-dev libhivex-bin libwin-hivex-perl libssl-dev
   liblnk-dev libmsiecf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  chromium libxml2-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -251,6 +251,10 @@ std::string AnsiToUtf8(std::string_view ansi, int code_page) {
   return out;
 }
 
+std::u32string AnsiToCodePoints(std::string_view ansi, int code_page) {
+  return DecodeAnsi(ansi, Resolve(code_page));
+}
+
 std::string Utf16LeToUtf8(std::string_view utf16le) {
   std::string out;
   out.reserve(utf16le.size());

@@ -19,6 +19,10 @@ std::string Utf16LeToAnsi(std::string_view utf16le, int code_page = 0);
 std::string AnsiToUtf16Le(std::string_view ansi, int code_page = 0);
 std::string Utf8ToAnsi(std::string_view utf8, int code_page = 0);
 std::string AnsiToUtf8(std::string_view ansi, int code_page = 0);
+// One code point per byte of `ansi`: U+FFFD for a byte the code page does not
+// define (Windows-1252's five unassigned bytes give their C1 controls, as
+// Windows maps them).
+std::u32string AnsiToCodePoints(std::string_view ansi, int code_page = 0);
 // String data as the ANSI registry functions return it: each zero-terminated
 // UTF-16 string converted on its own, the zeros between them kept.
 std::string Utf16LeDataToAnsi(std::string_view utf16le, int code_page = 0);

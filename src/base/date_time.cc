@@ -190,15 +190,22 @@ TDateParts DecodeDateTime(TDateTime dt) {
   return p;
 }
 
+namespace {
+
+TDateTime LocalDateTime(std::time_t t, int ms) {
+  std::tm local{};
+  if (localtime_r(&t, &local) == nullptr) return 0;
+  return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                        local.tm_min, local.tm_sec, ms);
+}
+
+}  // namespace
+
 TDateTime Now() {
   using namespace std::chrono;
   auto now = system_clock::now();
-  std::time_t t = system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&t, &local);
   int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-  return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                        local.tm_min, local.tm_sec, ms);
+  return LocalDateTime(system_clock::to_time_t(now), ms);
 }
 
 std::string FormatDateTime(std::string_view format, TDateTime dt) {
@@ -238,6 +245,10 @@ uint64_t DateTimeToFileTime(TDateTime dt) {
 }
 
 TDateTime UnixToDateTime(int64_t seconds) { return 25569.0 + static_cast<double>(seconds) / 86400.0; }
+
+TDateTime UnixToLocalDateTime(int64_t seconds) {
+  return LocalDateTime(static_cast<std::time_t>(seconds), 0);
+}
 
 int64_t DateTimeToUnix(TDateTime dt) { return std::llround((dt - 25569.0) * 86400.0); }
 

@@ -44,6 +44,8 @@ TDateTime FileDateToDateTime(uint32_t packed);
 TDateTime FileTimeToDateTime(uint64_t filetime);
 uint64_t DateTimeToFileTime(TDateTime dt);
 TDateTime UnixToDateTime(int64_t seconds);
+// Seconds since 1970 UTC as the host's local time, as Now() gives it.
+TDateTime UnixToLocalDateTime(int64_t seconds);
 int64_t DateTimeToUnix(TDateTime dt);
 
 }  // namespace vx

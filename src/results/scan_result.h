@@ -134,8 +134,10 @@ class TMyScanResultsList : public TObject {
   int IndexOf(const TMyScanResult* item) const;
 
   // Fills `target` (cleared first) with the report of `format`: 1 text,
-  // 2 HTML, 3 XML. Raises when the report cannot be built.
+  // 2 HTML, 3 XML, one line per item. Raises when the report cannot be built.
   void BuildReport(TStringList* target, int format) const;
+  // The same with the report's own date and time given: `now` is local time.
+  void BuildReport(TStringList* target, int format, TDateTime now) const;
 
   TMyExportParameters ExportParameters;
   TStringList IncludeFiles;  // stays empty in this program

@@ -11,16 +11,17 @@
 namespace vx {
 namespace {
 
-const std::string kExamples = std::string(VX_SOURCE_DIR) + "/examples";
+// The demo as the build lays it out: build/demo and build/demo-image.
+const std::string kDemoRoot = std::string(VX_BINARY_DIR);
 
 TEST(ReportProgramTest, TheThreeSwitchesWriteTheThreeReports) {
   testing::TInstallation install;
-  std::filesystem::copy_file(kExamples + "/vexascan.ini", install.Dir().Path("vexascan.ini"));
-  std::filesystem::copy(kExamples + "/Includes", install.Dir().Path("Includes"),
+  std::filesystem::copy_file(kDemoRoot + "/demo/vexascan.ini", install.Dir().Path("vexascan.ini"));
+  std::filesystem::copy(kDemoRoot + "/demo/Includes", install.Dir().Path("Includes"),
                         std::filesystem::copy_options::recursive);
   testing::TProgramResult result = install.Run(
       {"/image=demo-image", "/createxmlreport", "/createhtmlreport", "/createtxtreport"},
-      kExamples);
+      kDemoRoot);
   EXPECT_EQ(result.exit_code, 0);
   const std::string dir = install.Dir().Dir();
   const std::string expected = "o Creating text report at " + dir + "vexascan.results.txt...\n" +

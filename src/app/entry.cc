@@ -18,6 +18,7 @@
 #include "app/settings.h"
 #include "app/target_options.h"
 #include "base/ansi_text.h"
+#include "base/codepage.h"
 #include "base/app_paths.h"
 #include "base/comma_text.h"
 #include "base/string_list.h"
@@ -92,6 +93,10 @@ std::shared_ptr<TMachine> OpenTarget(const TCommandLine& command_line, TConsole&
   for (const auto& [letter, dir] : options.drives) {
     console.WriteLn(Bullet(" drive " + std::string(1, letter) + ": " + dir));
   }
+  // Values read from the hives are converted with the process's code page;
+  // it must be the image's, or the data of a non-Latin installation reads
+  // as Windows-1252.
+  SetAnsiCodePage(machine->CodePage());
   std::string user = machine->ChosenUserName();
   std::string sid = machine->ChosenUserSid();
   console.WriteLn(Bullet(" user: " + (user.empty() ? std::string("(none)") : user) +

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "base/codepage.h"
 #include "app/help_text.h"
 #include "e2e/program_run.h"
 
@@ -198,6 +199,33 @@ TEST(ProgramTest, NoOpLinesDecideByTheirAdvancedChecks) {
   std::string log = cwd.Read("Logs/Include errors.log");
   EXPECT_EQ(log.find("after-a-check-that-holds"), std::string::npos) << log;
   EXPECT_NE(log.find("noop.qri | Checks (after-a-check-that-fails) [$"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace vx
+
+namespace vx {
+namespace {
+
+// A Cyrillic installation (code page 1251): a rule written in that code page
+// finds a value whose data the hive keeps in UTF-16.
+TEST(ProgramTest, TheImageCodePageConvertsRegistryData) {
+  TInstallation install;
+  install.Dir().Write("vexascan.ini", "[Filesets]\nru.qri=1\n");
+  install.Dir().Write("Includes/ru.qri",
+                      "// count: 1\r\n\r\n:: Spy\r\n"
+                      "RegyValue:d,HKLM,\\SOFTWARE\\Spy\\,Name,\"Name=\xD2\xE5\xF1\xF2\"\r\n");
+  testing::TTempDir cwd;
+  cwd.Write("image/Windows/System32/config/SYSTEM.reg",
+            "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000001\r\n"
+            "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\Nls\\CodePage]\r\n\"ACP\"=\"1251\"\r\n");
+  // "Тест", in an export as regedit writes it: version 5.00, UTF-16LE.
+  cwd.Write("image/Windows/System32/config/SOFTWARE.reg",
+            "\xFF\xFE" + Utf8ToUtf16Le("Windows Registry Editor Version 5.00\r\n\r\n"
+                                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Spy]\r\n"
+                                       "\"Name\"=\"\xD0\xA2\xD0\xB5\xD1\x81\xD1\x82\"\r\n"));
+  TProgramResult result = install.Run({"/image=image"}, cwd.Dir());
+  EXPECT_NE(result.output.find("+ found Spy: d"), std::string::npos) << result.output;
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ char AnsiLowerChar(char c) { return static_cast<char>(Low(c)); }
 
 std::string AnsiUpperCase(std::string_view s) {
   std::string r(s);
-  for (char& c : r) c = AnsiUpperChar(c);
+  const auto& upper = Tables().upper;
+  for (char& c : r) c = static_cast<char>(upper[static_cast<unsigned char>(c)]);
   return r;
 }
 

@@ -240,11 +240,26 @@ std::string Utf16LeDataToAnsi(std::string_view utf16le, int code_page) {
   return out;
 }
 
+namespace {
+
+// Every code page the program knows keeps ASCII as it is, and most names are
+// ASCII: they need no conversion.
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string Utf8ToAnsi(std::string_view utf8, int code_page) {
+  if (IsAscii(utf8)) return std::string(utf8);
   return EncodeAnsi(DecodeUtf8(utf8), Resolve(code_page));
 }
 
 std::string AnsiToUtf8(std::string_view ansi, int code_page) {
+  if (IsAscii(ansi)) return std::string(ansi);
   std::string out;
   out.reserve(ansi.size());
   for (uint32_t cp : DecodeAnsi(ansi, Resolve(code_page))) AppendUtf8(cp, &out);

@@ -100,7 +100,15 @@ TStringList SearchDirectory(std::string_view pattern, TEntryKind kind, TNameForm
   if (directory.empty()) return result;
 
   std::vector<TFileInfo> entries;
-  if (!CurrentMachine().ListDirectory(directory, mask, &entries)) return result;
+  if (form == pfPlain && mask.find_first_of("*?") == std::string::npos) {
+    // A plain name is a lookup, not a listing: the volume says whether the
+    // entry is there and how it spells it.
+    TFileInfo info;
+    if (!CurrentMachine().GetFileInfo(directory + mask, &info)) return result;
+    entries.push_back(std::move(info));
+  } else if (!CurrentMachine().ListDirectory(directory, mask, &entries)) {
+    return result;
+  }
   for (const TFileInfo& entry : entries) {
     if (entry.is_directory ? !HasFolders(kind) : !HasFiles(kind)) continue;
     if (form != pfPlain) {

@@ -99,9 +99,9 @@ std::string JoinTargetPath(const TTargetPath& path) {
   return out;
 }
 
-bool HostFileInfo(const std::string& host_path, TFileInfo* info) {
-  struct stat st;
-  if (stat(host_path.c_str(), &st) != 0) return false;
+namespace {
+
+void InfoFromStat(const struct stat& st, TFileInfo* info) {
   info->is_directory = S_ISDIR(st.st_mode);
   info->size = info->is_directory ? 0 : static_cast<uint64_t>(st.st_size);
   info->attributes = info->is_directory ? kFileAttributeDirectory : kFileAttributeArchive;
@@ -111,6 +111,14 @@ bool HostFileInfo(const std::string& host_path, TFileInfo* info) {
   // The host keeps no creation time that stat reports; the last write is
   // the closest stable answer.
   info->creation_time = info->last_write_time;
+}
+
+}  // namespace
+
+bool HostFileInfo(const std::string& host_path, TFileInfo* info) {
+  struct stat st;
+  if (stat(host_path.c_str(), &st) != 0) return false;
+  InfoFromStat(st, info);
   return true;
 }
 
@@ -276,17 +284,27 @@ bool TOfflineVolumes::List(std::string_view directory, std::string_view mask,
   const TListing* listing = Listing(dir);
   if (!listing) return false;
   TVolume* volume = Find(target.drive);
-  std::vector<std::string> names = listing->names;
-  for (const std::string& name : names) {
+  // One fstatat per entry, relative to the folder: a listing of many
+  // entries costs no path walks. Only a symbolic link gets the full check
+  // that it stays on the volume, and the stat of what it points to.
+  int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd < 0) return false;
+  for (const std::string& name : listing->names) {
     std::string ansi = Utf8ToAnsi(name, code_page_);
     if (!MatchesWindowsMask(mask, ansi)) continue;
-    std::string full = dir + "/" + name;
-    if (!Contained(*volume, full)) continue;
+    struct stat st;
+    if (fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISLNK(st.st_mode)) {
+      std::string full = dir + "/" + name;
+      // A link out of the volume lists as nothing, a dangling one too.
+      if (!Contained(*volume, full) || stat(full.c_str(), &st) != 0) continue;
+    }
     TFileInfo info;
-    if (!HostFileInfo(full, &info)) continue;  // a dangling link lists as nothing
+    InfoFromStat(st, &info);
     info.name = std::move(ansi);
     out->push_back(std::move(info));
   }
+  close(dfd);
   return true;
 }
 

@@ -254,5 +254,21 @@ TEST(DamagedInputTest, AHundredMegabyteLineStaysBounded) {
   }
 }
 
+// Registry text from an image may name a hundred thousand values in one
+// key; laying it over the registry takes time in proportion, not its square.
+TEST(DamagedInputTest, LargeRegistryTextIsLaidOverInLinearTime) {
+  TFixtureImage image;
+  std::string text = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Many]\r\n";
+  for (int i = 0; i < 100000; ++i) text += "\"v" + std::to_string(i) + "\"=dword:00000001\r\n";
+  image.WriteFile("C:\\Windows\\System32\\config\\SOFTWARE.reg", text);
+  auto start = std::chrono::steady_clock::now();
+  auto m = image.OpenOffline();
+  auto many = m->OpenKey(kHkeyLocalMachine, "SOFTWARE\\Many", TRegView::rv64);
+  ASSERT_TRUE(many);
+  EXPECT_EQ(many->ValueNames().size(), 100000u);
+  EXPECT_TRUE(many->ValueExists("V99999"));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
 }  // namespace
 }  // namespace vx

@@ -10,7 +10,7 @@ out=$1 hivetool=$2 rulefile=$3 seed_maker=$4
 src=$(cd "$(dirname "$0")" && pwd)
 corpus=$src/corpus
 rm -rf "$out"
-mkdir -p "$out"/{hive,reg_text,include_file,problem_info,ini_file,shortcut,version_resource,compare,bool_expr}
+mkdir -p "$out"/{hive,reg_text,include_file,rule_line,problem_info,ini_file,shortcut,version_resource,compare,bool_expr}
 
 # Hives from the registry text seeds rooted at HKLM\SOFTWARE, filled through
 # hivex and laid out in one pass; then dumped back to text as regedit writes
@@ -32,6 +32,8 @@ rules=$corpus/include_file/rules.qri
 "$rulefile" encrypt "$rules" "$out/include_file/rules-encrypted.qri"
 "$rulefile" pack "$rules" "$out/include_file/rules-container.qri"
 "$rulefile" encrypt-list "$corpus/include_file/list.txt" "$out/include_file/list.qrs"
+# The linter of the rule-line harness reads every stored form too.
+cp "$out"/include_file/rules-*.qri "$out/rule_line/"
 
 # The threat information file, compressed.
 "$rulefile" compress-info "$corpus/problem_info/targets.nfo" "$out/problem_info/targets-compressed.nfo"

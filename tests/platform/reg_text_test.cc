@@ -141,6 +141,7 @@ TEST(RegTextTest, WriterOutputReadsBackTheSame) {
       {"Multi", {kRegMultiSz, Utf16("a") + std::string(2, '\0') + Utf16("b") + std::string(4, '\0')}},
       {"Q", {kRegQword, std::string(8, '\x07')}},
       {"Odd", {kRegSz, Utf16("no terminator")}},
+      {"Lines", {kRegSz, Utf16("one\r\ntwo\rthree\nfour") + std::string(2, '\0')}},
   };
   for (TRegTextFormat format : {TRegTextFormat::rfRegedit4, TRegTextFormat::rfVersion5}) {
     std::string text = RegTextHeader(format) + RegTextKeyLine("HKEY_LOCAL_MACHINE\\SOFTWARE\\T");

@@ -372,7 +372,11 @@ std::string RegTextValueLine(std::string_view name, const TRegValue& value, TReg
     std::string text = code_page == kRegNamesUtf8 ? Utf16LeToUtf8(body) : Utf16LeToAnsi(body, code_page);
     // A string the text cannot hold is written as hex, so that no character is lost.
     std::string back = code_page == kRegNamesUtf8 ? Utf8ToUtf16Le(text) : AnsiToUtf16Le(text, code_page);
-    if (back == body || format == TRegTextFormat::rfRegedit4) return line + QuoteRegText(text) + "\r\n";
+    // A line break would end the quoted text in the middle: such a string is hex too.
+    bool breaks = text.find_first_of("\r\n") != std::string::npos;
+    if (!breaks && (back == body || format == TRegTextFormat::rfRegedit4)) {
+      return line + QuoteRegText(text) + "\r\n";
+    }
   }
   if (value.type == kRegDword && value.data.size() == 4) {
     uint32_t v = 0;

@@ -49,6 +49,10 @@ std::string Compare(const TMemKey& a, const TMemKey& b, const std::string& path)
 
 bool NoLineBreak(const std::string& name) { return name.find_first_of("\r\n") == std::string::npos; }
 
+// The reader's limits on names (in characters; bytes are never fewer).
+constexpr size_t kMaxKeyName = 255;
+constexpr size_t kMaxValueName = 16383;
+
 }  // namespace
 
 std::string WriteKeyTree(const TMemKey& root, const std::string& prefix, int code_page) {
@@ -61,11 +65,13 @@ std::string CompareKeyTrees(const TMemKey& a, const TMemKey& b) { return Compare
 
 bool WritableNames(const TMemKey& root) {
   for (const TMemValue& v : root.Values()) {
-    if (!NoLineBreak(v.name)) return false;
+    if (!NoLineBreak(v.name) || v.name.size() > kMaxValueName) return false;
   }
   for (const TMemKey* child : root.Children()) {
     const std::string& name = child->Name();
-    if (name.empty() || name.find('\\') != std::string::npos || !NoLineBreak(name)) return false;
+    if (name.empty() || name.size() > kMaxKeyName || name.find('\\') != std::string::npos || !NoLineBreak(name)) {
+      return false;
+    }
     if (!WritableNames(*child)) return false;
   }
   return true;

@@ -19,8 +19,9 @@ std::string WriteKeyTree(const TMemKey& root, const std::string& prefix, int cod
 // the same values; else the first difference.
 std::string CompareKeyTrees(const TMemKey& a, const TMemKey& b);
 
-// Whether every name in the tree can be written as registry text: no key
-// name holds a backslash or is empty, and no name holds a line break.
+// Whether every name in the tree can be written as registry text and read
+// back: no key name holds a backslash or is empty, no name holds a line
+// break or is longer than the reader accepts.
 bool WritableNames(const TMemKey& root);
 
 }  // namespace vx::fuzz

@@ -50,9 +50,11 @@ for h in "${harnesses[@]}"; do
   fi
   work=$findings/$h
   mkdir -p "$work/corpus"
-  # The grown corpus comes first: libFuzzer writes new inputs there only.
+  # The grown corpus comes first: libFuzzer writes new inputs there only. The
+  # saved regressions are left to the tests: a large one would raise the
+  # input length libFuzzer tries, and slow every run down.
   dirs=("$work/corpus")
-  for d in "$root/fuzz/corpus/$h" "$seeds/$h" "$root/fuzz/regressions/$h"; do
+  for d in "$root/fuzz/corpus/$h" "$seeds/$h"; do
     [ -d "$d" ] && dirs+=("$d")
   done
   dict=()

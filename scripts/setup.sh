@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages vexascan builds and tests with. Idempotent and
-# quiet when everything is already present.
+# Installs the Debian packages vexascan builds, tests and fuzzes with (clang,
+# its sanitizer and libFuzzer runtimes and the symbolizer are for
+# scripts/fuzz.sh). Idempotent and quiet when everything is already present.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
@@ -8,6 +9,7 @@ packages=(
   liblnk-dev libmsiecf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   chromium libxml2-utils
+  clang libclang-rt-dev llvm
 )
 missing=()
 for p in "${packages[@]}"; do

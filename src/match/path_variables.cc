@@ -1,5 +1,6 @@
 #include "match/path_variables.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -108,6 +109,18 @@ std::string Excerpt(std::string_view s) {
   return s.size() <= 200 ? std::string(s) : std::string(s.substr(0, 200)) + "...";
 }
 
+// The length `text` has once every `name` in it (any case) is replaced by a
+// text of `value_length` characters; counted before replacing, so a value
+// that multiplies the text is never built.
+size_t ReplacedLength(std::string_view text, std::string_view name, size_t value_length) {
+  size_t length = text.size();
+  for (size_t at = AnsiPosText(name, text, 0); at != std::string_view::npos;
+       at = AnsiPosText(name, text, at + name.size())) {
+    length = length - name.size() + value_length;
+  }
+  return length;
+}
+
 }  // namespace
 
 void FreePathVariableTables() { PathVariableTable().Clear(); }
@@ -129,10 +142,23 @@ std::string SolvePath(std::string_view input) {
   if (!MayHoldVariable(text)) return text;
   const TPathVariableTable& table = PathVariableTable();
   const auto& entries = table.Entries();
-  auto replace = [&text](const TPathVariableTable::TEntry& entry) {
+  std::string kept;  // a name left in place because its value grows the text too far
+  auto replace = [&text, &kept](const TPathVariableTable::TEntry& entry) {
     bool regex = text.starts_with(kRegExprPrefix) || text.find("=<regexpr>") != std::string::npos;
-    text = StringReplaceAll(text, entry.name, regex ? EscapeRegExpr(entry.value) : entry.value,
-                            /*ignore_case=*/true);
+    std::string escaped;
+    const std::string& value = regex ? (escaped = EscapeRegExpr(entry.value)) : entry.value;
+    if (ReplacedLength(text, entry.name, value.size()) > kMaxPathTextLength) {
+      if (kept.empty()) kept = entry.name;
+      return;
+    }
+    text = StringReplaceAll(text, entry.name, value, /*ignore_case=*/true);
+  };
+  auto solved = [&] {
+    if (!kept.empty())
+      WriteIncludeError("Path variables in \"" + Excerpt(input) + "\" would grow it past " +
+                        std::to_string(kMaxPathTextLength) +
+                        " characters (a value names a variable again); " + kept + " was left as it is");
+    return text;
   };
   // From the last entry back: a name with several entries is resolved by its
   // last one, and the earlier ones find no name left.
@@ -140,7 +166,7 @@ std::string SolvePath(std::string_view input) {
     for (size_t i = entries.size(); i-- > 0;) {
       if (text.find(entries[i].name) != std::string::npos) replace(entries[i]);
     }
-    return text;
+    return solved();
   }
   // The same walk, visiting only the entries whose name the text holds: the
   // next one is the highest entry below the last one visited that is named
@@ -158,7 +184,7 @@ std::string SolvePath(std::string_view input) {
         if (static_cast<size_t>(i) < below && i > next) next = i;
       }
     }
-    if (next < 0) return text;
+    if (next < 0) return solved();
     below = static_cast<size_t>(next);
     replace(entries[below]);
   }
@@ -190,6 +216,8 @@ void SolvePathAll(std::string_view text, TStringList* list) {
   work.push_back({std::string(text)});
   int steps = 0;
   size_t dropped = 0;
+  bool too_long = false;  // a step would pass the length or byte limit
+  size_t made_bytes = 0;  // the texts made so far, intermediate ones included
   bool gave_up = false;
   for (;;) {
     int pick = -1;
@@ -205,18 +233,32 @@ void SolvePathAll(std::string_view text, TStringList* list) {
       gave_up = true;
       break;
     }
+    const auto& set = sets[work[pick].set];
+    const bool regex = work[pick].text.starts_with(kRegExprPrefix);
+    const size_t room = static_cast<size_t>(kMaxPathAlternatives) - (work.size() - 1);
+    const size_t taken = std::min(set.values.size(), room);
+    // A step that would grow a text or all of them too far is not taken:
+    // what is expanded so far stays, the rest is left as it is.
+    size_t step_bytes = 0;
+    for (size_t v = 0; v < taken && !too_long; ++v) {
+      size_t value_length = regex ? EscapeRegExpr(set.values[v]).size() : set.values[v].size();
+      size_t length = work[pick].text.size() - set.name.size() + value_length;
+      step_bytes += length;
+      too_long = length > kMaxPathTextLength || step_bytes > kMaxPathExpansionBytes - made_bytes;
+    }
+    if (too_long) break;
+    made_bytes += step_bytes;
+    dropped += set.values.size() - taken;
     TWork entry = std::move(work[pick]);
     work.erase(work.begin() + pick);
-    const auto& set = sets[entry.set];
-    bool regex = entry.text.starts_with(kRegExprPrefix);
-    for (size_t v = 0; v < set.values.size(); ++v) {
-      if (work.size() >= static_cast<size_t>(kMaxPathAlternatives)) {
-        dropped += set.values.size() - v;
-        break;
-      }
-      std::string expanded = entry.text;
-      expanded.replace(entry.at, set.name.size(),
-                       regex ? EscapeRegExpr(set.values[v]) : set.values[v]);
+    for (size_t v = 0; v < taken; ++v) {
+      std::string escaped = regex ? EscapeRegExpr(set.values[v]) : std::string();
+      const std::string& value = regex ? escaped : set.values[v];
+      std::string expanded;
+      expanded.reserve(entry.text.size() - set.name.size() + value.size());
+      expanded.append(entry.text, 0, entry.at);
+      expanded.append(value);
+      expanded.append(entry.text, entry.at + set.name.size());
       work.push_back({std::move(expanded)});
     }
   }
@@ -224,6 +266,11 @@ void SolvePathAll(std::string_view text, TStringList* list) {
     WriteIncludeError("Path variables in \"" + Excerpt(text) + "\" give more than " +
                       std::to_string(kMaxPathAlternatives) + " alternatives; " +
                       std::to_string(dropped) + " were dropped");
+  if (too_long)
+    WriteIncludeError("Path variables in \"" + Excerpt(text) + "\" do not resolve: the texts would grow past " +
+                      std::to_string(kMaxPathTextLength) + " characters or " +
+                      std::to_string(kMaxPathExpansionBytes) +
+                      " bytes in all (a value names a variable again); left as they are");
   if (gave_up)
     WriteIncludeError("Path variables in \"" + Excerpt(text) +
                       "\" do not resolve (a value names a variable again); left as they are");

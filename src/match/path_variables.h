@@ -10,6 +10,7 @@
 #ifndef VX_MATCH_PATH_VARIABLES_H_
 #define VX_MATCH_PATH_VARIABLES_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,15 @@ std::string SolvePath(std::string_view text);
 // the include error log. A text without variables gives itself.
 void SolvePathAll(std::string_view text, TStringList* list);
 constexpr int kMaxPathAlternatives = 1024;
+
+// No Windows path or registry text is longer than this (the long-path limit):
+// only values that name variables again (a hostile registry) grow a text past
+// it. SolvePath leaves a variable whose values would do so as it stands;
+// SolvePathAll drops such alternatives, and stops once the texts it made add
+// up to kMaxPathExpansionBytes (1024 ordinary paths need a small part of
+// that). Both say so in the include error log.
+constexpr size_t kMaxPathTextLength = 32767;
+constexpr size_t kMaxPathExpansionBytes = 2 * 1024 * 1024;
 
 // One "<$NAME>=value" entry per row of the shell-folder table, in its order.
 void ListPathVariables(TStringList* list);

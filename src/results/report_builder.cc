@@ -237,8 +237,9 @@ const char* const kHtmlHead[] = {
     "-->",
     "</style>",
     "</head>",
-    "<body text=\"#000000\" bgcolor=\"#F0FFFF\" link=\"#FF0000\" alink=\"#FF0000\" "
-    "vlink=\"#FF0000\">",
+    // One line of the page, written in two pieces.
+    ("<body text=\"#000000\" bgcolor=\"#F0FFFF\" link=\"#FF0000\" alink=\"#FF0000\" "
+     "vlink=\"#FF0000\">"),
     "<h1>Search results from Quarnel</h1>",
 };
 

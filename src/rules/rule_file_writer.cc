@@ -13,24 +13,26 @@ namespace {
 
 struct TLinePiece {
   std::string_view text;
-  std::string_view end;  // "\n", "\r\n" or empty for a last line without one
+  std::string_view end;  // "\n", "\r\n", "\r" or empty for a last line without one
 };
 
-// Splits at LF only, so that the line ends come back exactly as they were.
+// Splits where the reader splits (LF, CR LF or a lone CR), keeping each line
+// end, so that the line ends come back exactly as they were and every coded
+// line is one line of the reader.
 template <typename Fn>
 void ForEachLine(std::string_view text, Fn fn) {
   size_t pos = 0;
   int number = 1;
   while (pos < text.size()) {
-    size_t nl = text.find('\n', pos);
-    size_t stop = nl == std::string_view::npos ? text.size() : nl;
-    size_t end_start = stop;
-    if (nl != std::string_view::npos && stop > pos && text[stop - 1] == '\r') --end_start;
-    TLinePiece piece{text.substr(pos, end_start - pos),
-                     nl == std::string_view::npos ? std::string_view()
-                                                  : text.substr(end_start, nl + 1 - end_start)};
-    fn(piece, number++);
-    pos = nl == std::string_view::npos ? text.size() : nl + 1;
+    size_t stop = text.find_first_of("\r\n", pos);
+    size_t next = text.size();
+    if (stop == std::string_view::npos) {
+      stop = text.size();
+    } else {
+      next = stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1);
+    }
+    fn(TLinePiece{text.substr(pos, stop - pos), text.substr(stop, next - stop)}, number++);
+    pos = next;
   }
 }
 

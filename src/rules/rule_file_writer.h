@@ -9,7 +9,8 @@
 //    "#%" + Base64(encrypt(" " + L)): decoding gives "##" or "#%", the
 //    separator blank and L, and the interpreter drops those three characters.
 //
-// Line ends are kept byte for byte (LF or CR LF, and a missing final one), so
+// Lines end where the reader ends them (LF, CR LF or a lone CR); line ends
+// are kept byte for byte, and a missing final one, so
 // DecodeRuleText(EncodeRuleText(x)) == x. Decoding applies the reader's line
 // decoding and drops the three characters of every coded line (longer than
 // three characters, as the interpreter requires); everything else is copied.
@@ -24,8 +25,8 @@ namespace vx {
 enum class TLineForm { lfScrambled, lfEncrypted };
 
 // Throws EVxError naming the line when a line cannot be carried by
-// the form: scrambling a line holding the bytes 11, 12, 14 or 15 (or a lone
-// CR) would put a line break into the stored line.
+// the form: scrambling a line holding the bytes 11, 12, 14 or 15 would put a
+// line break into the stored line.
 std::string EncodeRuleText(std::string_view plain, TLineForm form);
 
 // Throws EVxError naming the line for a "#%" line that is not

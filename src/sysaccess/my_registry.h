@@ -154,9 +154,7 @@ class TMyRegistry : public TObject {
 
   std::unique_ptr<TRegKey> current_;
   uint32_t root_key_;
-  bool lazy_write_ = true;
   std::string current_path_;
-  bool close_root_key_ = false;
   uint32_t access_;
   TRegView view_ = TRegView::rv32;
 };

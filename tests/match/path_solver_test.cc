@@ -89,6 +89,48 @@ TEST_F(PathSolverTest, SelfNamingValueEnds) {
   EXPECT_NE(log.Text().find("do not resolve"), std::string::npos) << log.Text();
 }
 
+// A value that names its own variable lengthens the text at every step: the
+// texts and their sum stay bounded, whatever the step count would allow.
+TEST_F(PathSolverTest, SelfNamingValuesStayBounded) {
+  struct {
+    size_t filler;
+    const char* text;
+  } cases[] = {{318, "<$A>"}, {4092, "<$A>"}, {100, "<$A><$A><$A><$A>"}};
+  for (const auto& c : cases) {
+    testing::TScopedIncludeLog log;
+    PathVariableTable().Clear();
+    Pass({{"<$A>", ("<$A>" + std::string(c.filler, 'x')).c_str()}, {"<$A>", "y"}});
+    std::vector<std::string> all = All(c.text);
+    size_t total = 0;
+    for (const std::string& s : all) {
+      EXPECT_LE(s.size(), kMaxPathTextLength);
+      total += s.size();
+    }
+    EXPECT_LE(total, kMaxPathExpansionBytes) << c.filler;
+    EXPECT_FALSE(all.empty()) << c.filler;
+    EXPECT_NE(log.Text().find("would grow past"), std::string::npos) << log.Text();
+  }
+}
+
+// Each entry's value names the one before it many times: replacing in turn
+// would multiply the text a hundredfold per entry.
+TEST_F(PathSolverTest, SolvePathStopsAGrowingText) {
+  testing::TScopedIncludeLog log;
+  Pass({{"<$E0>", "0123456789"}});
+  for (int i = 1; i < 6; ++i) {
+    std::string value;
+    for (int k = 0; k < 100; ++k) value += "<$E" + std::to_string(i - 1) + ">";
+    Pass({{("<$E" + std::to_string(i) + ">").c_str(), value.c_str()}});
+  }
+  std::string solved = SolvePath("<$E5>");
+  EXPECT_LE(solved.size(), kMaxPathTextLength);
+  EXPECT_NE(solved.find("<$E"), std::string::npos);  // what could not be replaced stays
+  EXPECT_NE(log.Text().find("would grow it past"), std::string::npos) << log.Text();
+  std::string hundred_times;
+  for (int k = 0; k < 100; ++k) hundred_times += "0123456789";
+  EXPECT_EQ(SolvePath("<$E1>"), hundred_times);  // a text that fits is solved as before
+}
+
 TEST(EscapeRegExprTest, Cases) {
   EXPECT_EQ(EscapeRegExpr("C:\\Program Files (x86)\\a.b"), "C:\\\\Program Files \\(x86\\)\\\\a\\.b");
   EXPECT_EQ(EscapeRegExpr("a+b*[c]?"), "a+b*[c]?");  // nothing else is escaped

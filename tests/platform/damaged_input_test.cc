@@ -254,5 +254,26 @@ TEST(DamagedInputTest, AHundredMegabyteLineStaysBounded) {
   }
 }
 
+// Registry text from an image may name tens of thousands of values in one
+// key or thousands of hives; laying it over the registry takes time in
+// proportion, not its square.
+TEST(DamagedInputTest, LargeRegistryTextIsLaidOverInLinearTime) {
+  TFixtureImage image;
+  std::string text = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Many]\r\n";
+  for (int i = 0; i < 50000; ++i) text += "\"v" + std::to_string(i) + "\"=dword:00000001\r\n";
+  for (int i = 0; i < 20000; ++i) text += "[HKEY_LOCAL_MACHINE\\Hive" + std::to_string(i) + "\\x]\r\n";
+  image.WriteFile("C:\\Windows\\System32\\config\\SOFTWARE.reg", text);
+  auto start = std::chrono::steady_clock::now();
+  auto m = image.OpenOffline();
+  auto many = m->OpenKey(kHkeyLocalMachine, "SOFTWARE\\Many", TRegView::rv64);
+  ASSERT_TRUE(many);
+  EXPECT_EQ(many->ValueNames().size(), 50000u);
+  EXPECT_TRUE(many->ValueExists("V49999"));
+  EXPECT_TRUE(m->OpenKey(kHkeyLocalMachine, "hive19999\\X", TRegView::rv64));
+  // Seconds even under the sanitizers; many minutes when each value or hive
+  // was looked for among all the others.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+}
+
 }  // namespace
 }  // namespace vx

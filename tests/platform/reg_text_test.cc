@@ -103,6 +103,24 @@ TEST(RegTextTest, ReportsEachBadLineAndKeepsTheRest) {
   EXPECT_EQ(ops[1].value_name, "Good");
 }
 
+// A key nested far deeper than the system allows is refused, so that no walk
+// over the tree recurses a hundred thousand levels.
+TEST(RegTextTest, RefusesKeysNestedTooDeep) {
+  auto path = [](int levels) {
+    std::string p = "HKEY_LOCAL_MACHINE\\SOFTWARE";
+    for (int i = 2; i < levels; ++i) p += "\\k";
+    return p;
+  };
+  std::string text = "REGEDIT4\n[" + path(1024) + "]\n[" + path(1025) + "]\n[" + path(200000) + "]\n";
+  std::vector<TRegOp> ops;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(ParseRegText(text, "deep.reg", 1252, &ops, &messages));
+  ASSERT_EQ(ops.size(), 1u);
+  EXPECT_EQ(ops[0].key, path(1024));
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "deep.reg:3: key path deeper than 1024 levels");
+}
+
 TEST(RegTextTest, RefusesTextWithoutHeader) {
   std::vector<TRegOp> ops;
   std::vector<std::string> messages;
@@ -123,6 +141,7 @@ TEST(RegTextTest, WriterOutputReadsBackTheSame) {
       {"Multi", {kRegMultiSz, Utf16("a") + std::string(2, '\0') + Utf16("b") + std::string(4, '\0')}},
       {"Q", {kRegQword, std::string(8, '\x07')}},
       {"Odd", {kRegSz, Utf16("no terminator")}},
+      {"Lines", {kRegSz, Utf16("one\r\ntwo\rthree\nfour") + std::string(2, '\0')}},
   };
   for (TRegTextFormat format : {TRegTextFormat::rfRegedit4, TRegTextFormat::rfVersion5}) {
     std::string text = RegTextHeader(format) + RegTextKeyLine("HKEY_LOCAL_MACHINE\\SOFTWARE\\T");

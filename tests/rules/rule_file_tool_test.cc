@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/string_list.h"
 #include "rules/include_codec.h"
 #include "rules/rule_file_writer.h"
 #include "rules/rule_lint.h"
@@ -27,6 +28,7 @@ TEST(RuleFileWriterTest, DecodeUndoesEncodeByteForByte) {
       "File:a\r\n##already:x\n#%also:y\n/ comment\n:\n::\n",  // marker-like plain lines
       "\xA9 caf\xE9:\x01\x02\xff\r\n\r\n\r\n",
       "// header only\r\n// count: 0",
+      "File:a\rFile:b\r\rFile:c\r",  // lone CRs end lines, as the reader has them
   };
   for (const std::string& text : texts) {
     for (TLineForm form : {TLineForm::lfScrambled, TLineForm::lfEncrypted}) {
@@ -35,6 +37,23 @@ TEST(RuleFileWriterTest, DecodeUndoesEncodeByteForByte) {
       EXPECT_EQ(DecodeAnyRuleFile(stored), text);
     }
     EXPECT_EQ(DecodeAnyRuleFile(PackContainer(text)), text);
+  }
+}
+
+// The reader sees the lines of a coded file that it sees in the plain file.
+TEST(RuleFileWriterTest, EveryLineOfTheReaderIsCodedOnItsOwn) {
+  const std::string plain = "File:a\rFile:b\r\nFile:c";
+  TStringList lines;
+  lines.SetText(plain);
+  for (TLineForm form : {TLineForm::lfScrambled, TLineForm::lfEncrypted}) {
+    TStringList stored;
+    stored.SetText(EncodeRuleText(plain, form));
+    ASSERT_EQ(stored.Count(), lines.Count());
+    std::string decoded;
+    for (int i = 0; i < lines.Count(); ++i) {
+      ASSERT_TRUE(DecodeIncludeLine(stored[i], &decoded));
+      EXPECT_EQ(decoded.substr(3), lines[i]);
+    }
   }
 }
 

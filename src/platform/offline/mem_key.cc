@@ -42,6 +42,7 @@ void TMemKey::MarkDeleted() {
   deleted_ = true;
   opaque_ = true;
   values_.clear();
+  value_index_.clear();
   for (auto& child : children_) child->MarkDeleted();
 }
 
@@ -55,30 +56,28 @@ std::vector<const TMemKey*> TMemKey::Children() const {
 }
 
 const TMemValue* TMemKey::FindValue(std::string_view name) const {
-  for (const TMemValue& v : values_) {
-    if (AnsiSameText(v.name, name)) return &v;
-  }
-  return nullptr;
+  auto it = value_index_.find(AnsiLowerCase(name));
+  return it == value_index_.end() ? nullptr : &values_[it->second];
 }
 
 void TMemKey::SetValue(std::string_view name, const TRegValue& value) {
-  for (TMemValue& v : values_) {
-    if (AnsiSameText(v.name, name)) {
-      v.value = value;
-      v.deleted = false;
-      return;
-    }
+  auto [it, added] = value_index_.emplace(AnsiLowerCase(name), values_.size());
+  if (!added) {
+    TMemValue& v = values_[it->second];
+    v.value = value;
+    v.deleted = false;
+    return;
   }
   values_.push_back(TMemValue{std::string(name), value, false});
 }
 
 void TMemKey::DeleteValue(std::string_view name) {
-  for (TMemValue& v : values_) {
-    if (AnsiSameText(v.name, name)) {
-      v.value = TRegValue{};
-      v.deleted = true;
-      return;
-    }
+  auto [it, added] = value_index_.emplace(AnsiLowerCase(name), values_.size());
+  if (!added) {
+    TMemValue& v = values_[it->second];
+    v.value = TRegValue{};
+    v.deleted = true;
+    return;
   }
   values_.push_back(TMemValue{std::string(name), TRegValue{}, true});
 }

@@ -67,6 +67,9 @@ class TMemKey {
   std::vector<std::unique_ptr<TMemKey>> children_;
   std::unordered_map<std::string, TMemKey*> index_;  // folded name -> child
   std::vector<TMemValue> values_;
+  // Lower-cased name -> index in values_: a key of .reg text may hold a
+  // hundred thousand values, and each is looked up when it is set.
+  std::unordered_map<std::string, size_t> value_index_;
 };
 
 // The case folding every registry name lookup uses (ANSI locale folding).

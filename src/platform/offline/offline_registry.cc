@@ -296,16 +296,19 @@ std::shared_ptr<TRegMount> TOfflineRegistry::Mount(uint32_t root, std::string_vi
   mount->name = std::string(name);
   mount->hive = std::move(hive);
   mounts_.push_back(mount);
+  mount_index_.emplace(MountKey(root, name), mount);
   Touch();
   return mount;
 }
 
+std::string TOfflineRegistry::MountKey(uint32_t root, std::string_view name) {
+  return std::to_string(root) + ":" + AnsiLowerCase(name);
+}
+
 std::shared_ptr<TRegMount> TOfflineRegistry::FindMount(uint32_t root, std::string_view name) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  for (const auto& m : mounts_) {
-    if (m->root == root && AnsiSameText(m->name, name)) return m;
-  }
-  return nullptr;
+  auto it = mount_index_.find(MountKey(root, name));
+  return it == mount_index_.end() ? nullptr : it->second;
 }
 
 std::vector<std::shared_ptr<TRegMount>> TOfflineRegistry::Mounts() {
@@ -652,6 +655,7 @@ bool TOfflineRegistry::UnloadHive(uint32_t root, std::string_view name) {
   for (auto it = mounts_.begin(); it != mounts_.end(); ++it) {
     if ((*it)->root == root && AnsiSameText((*it)->name, name)) {
       (*it)->unloaded = true;
+      mount_index_.erase(MountKey(root, name));
       mounts_.erase(it);
       Touch();
       return true;

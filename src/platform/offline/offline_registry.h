@@ -19,6 +19,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/machine.h"
@@ -107,12 +108,16 @@ class TOfflineRegistry {
                          TRegView view, std::vector<TCandidate>* out);
   std::shared_ptr<TRegMount> UserMount();
   TLayer Walk(TCandidate candidate);
+  static std::string MountKey(uint32_t root, std::string_view name);
 
   bool writable_;
   bool win64_ = false;
   std::string current_user_;
   std::recursive_mutex mutex_;
   std::vector<std::shared_ptr<TRegMount>> mounts_;
+  // MountKey -> mount: .reg text can name thousands of hives, and every
+  // statement looks its hive up.
+  std::unordered_map<std::string, std::shared_ptr<TRegMount>> mount_index_;
   uint64_t generation_ = 1;
   uint64_t ccs_generation_ = 0;
   std::string ccs_name_;

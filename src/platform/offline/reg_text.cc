@@ -33,6 +33,10 @@ std::string DecodeToUtf8(std::string_view bytes, int code_page) {
 // The system's limits: 255 characters for a key name, 16,383 for a value name.
 constexpr size_t kMaxKeyNameChars = 255;
 constexpr size_t kMaxValueNameChars = 16383;
+// The system keeps at most 512 levels of keys; twice that leaves room for any
+// root a dump names and still keeps every walk over the tree shallow (a
+// hostile file could otherwise nest keys a hundred thousand levels deep).
+constexpr size_t kMaxKeyPathParts = 1024;
 
 size_t Utf16Length(std::string_view utf8) { return Utf8ToUtf16Le(utf8).size() / 2; }
 
@@ -190,13 +194,20 @@ bool ParseRegText(std::string_view bytes, std::string_view label, int code_page,
         continue;
       }
       bool too_long = false;
+      size_t parts = 0;
       for (size_t start = 0; start <= path.size() && !too_long;) {
         size_t end = std::min(path.find('\\', start), path.size());
         too_long = end - start > kMaxKeyNameChars && Utf16Length(path.substr(start, end - start)) > kMaxKeyNameChars;
+        if (end > start) ++parts;
         start = end + 1;
       }
       if (too_long) {
         report(line_no, "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters");
+        in_key = false;
+        continue;
+      }
+      if (parts > kMaxKeyPathParts) {
+        report(line_no, "key path deeper than " + std::to_string(kMaxKeyPathParts) + " levels");
         in_key = false;
         continue;
       }
@@ -361,7 +372,11 @@ std::string RegTextValueLine(std::string_view name, const TRegValue& value, TReg
     std::string text = code_page == kRegNamesUtf8 ? Utf16LeToUtf8(body) : Utf16LeToAnsi(body, code_page);
     // A string the text cannot hold is written as hex, so that no character is lost.
     std::string back = code_page == kRegNamesUtf8 ? Utf8ToUtf16Le(text) : AnsiToUtf16Le(text, code_page);
-    if (back == body || format == TRegTextFormat::rfRegedit4) return line + QuoteRegText(text) + "\r\n";
+    // A line break would end the quoted text in the middle: such a string is hex too.
+    bool breaks = text.find_first_of("\r\n") != std::string::npos;
+    if (!breaks && (back == body || format == TRegTextFormat::rfRegedit4)) {
+      return line + QuoteRegText(text) + "\r\n";
+    }
   }
   if (value.type == kRegDword && value.data.size() == 4) {
     uint32_t v = 0;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "extlib/probex_library.h"
 #include "match/regex_match.h"
 #include "rules/include_codec.h"
 #include "rules/rule_file_writer.h"
@@ -101,6 +102,20 @@ TEST_F(RuleInterpreterTest, CapturedGroupsAndEnvironmentReferences) {
   // A product header empties the groups; without probex's environment the
   // reference stays as written.
   EXPECT_EQ(calls_[1].substr(calls_[1].find("] ")), "] |<$ENV(NAME)>|");
+}
+
+// probex's environment: a NoOp line sets a name, a later line reads it.
+TEST_F(RuleInterpreterTest, EnvironmentReferencesThroughProbex) {
+  LoadProbexLibrary(std::string(VX_BINARY_DIR) + "/probex.dll",
+                    [](const std::string&, const std::string&) {});
+  ASSERT_TRUE(ProbexEnvironmentReady());
+  Run("NoOp:\"setenv=SPYDIR=C:\\Spy\"\r\n"
+      "File:d,<$ENV(SPYDIR)>\\a.dll\r\n"
+      "File:d,<$ENV(NOTSET)>\r\n");
+  UnloadProbexLibrary();
+  ASSERT_EQ(calls_.size(), 2u);
+  EXPECT_EQ(calls_[0].substr(calls_[0].find("] ")), "] d|C:\\Spy\\a.dll|");
+  EXPECT_EQ(calls_[1].substr(calls_[1].find("] ")), "] d||");
 }
 
 TEST_F(RuleInterpreterTest, BuildConditions) {

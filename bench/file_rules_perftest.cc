@@ -20,9 +20,8 @@
 #include "extlib/kit_library.h"
 #include "match/path_variables.h"
 #include "platform/offline/offline_machine.h"
-#include "scan/finding_recorder.h"
-#include "scan/rule_context.h"
 #include "scan/rule_interpreter.h"
+#include "support/quiet_scan.h"
 
 namespace {
 
@@ -64,34 +63,6 @@ double CpuSeconds() {
          usage.ru_stime.tv_usec / 1e6;
 }
 
-// The scan's services as plain counters.
-class TCountingScan : public vx::TScanServices, public vx::TFindingSink {
- public:
-  TCountingScan()
-      : recorder(results, settings, flow, check_log, *this),
-        context(settings, flow, lists, recorder, check_log, *this) {
-    context.BindMachine(&vx::CurrentMachine());
-  }
-  vx::TScanSettings settings;
-  vx::TRuleFlow flow;
-  vx::TScanLists lists;
-  vx::TCheckLog check_log;
-  vx::TMyScanResultsList results;
-  vx::TFindingRecorder recorder;
-  vx::TRuleContext context;
-
-  void SetStatus(int, const std::string&) override {}
-  void AdvanceProgress(int32_t) override {}
-  void ShowWarningBox(const std::string&) override {}
-  void ShowErrorNotice(const std::string& title, const std::string& text) override {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-  }
-  bool AdvancedCheckReady() override { return false; }
-  bool RunAdvancedCheck(const std::string&, const std::string&) override { return false; }
-  void ResolveShortcut(const std::string&, std::string*, std::string*) override {}
-  void FilterFinding(vx::TMyScanResult&, bool&) override {}
-  void ShowFinding(vx::TMyScanResult&) override {}
-};
 
 }  // namespace
 
@@ -140,7 +111,7 @@ int main() {
         break;
     }
   }
-  TCountingScan scan;
+  vx::testing::TQuietScan scan(*machine);
   vx::TRuleInterpreter interpreter(scan.context);
   double cpu_before = CpuSeconds();
   auto start = Clock::now();

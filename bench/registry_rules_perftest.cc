@@ -20,9 +20,8 @@
 #include "platform/offline/hive_writer.h"
 #include "platform/offline/mem_key.h"
 #include "platform/offline/offline_machine.h"
-#include "scan/finding_recorder.h"
-#include "scan/rule_context.h"
 #include "scan/rule_interpreter.h"
+#include "support/quiet_scan.h"
 #include "sysaccess/user_hives.h"
 
 namespace {
@@ -113,34 +112,6 @@ size_t BuildImage(const fs::path& root) {
   return keys;
 }
 
-// The scan's services as plain counters: the rules' own cost.
-class TCountingScan : public vx::TScanServices, public vx::TFindingSink {
- public:
-  TCountingScan()
-      : recorder(results, settings, flow, check_log, *this),
-        context(settings, flow, lists, recorder, check_log, *this) {
-    context.BindMachine(&vx::CurrentMachine());
-  }
-  vx::TScanSettings settings;
-  vx::TRuleFlow flow;
-  vx::TScanLists lists;
-  vx::TCheckLog check_log;
-  vx::TMyScanResultsList results;
-  vx::TFindingRecorder recorder;
-  vx::TRuleContext context;
-
-  void SetStatus(int, const std::string&) override {}
-  void AdvanceProgress(int32_t) override {}
-  void ShowWarningBox(const std::string&) override {}
-  void ShowErrorNotice(const std::string& title, const std::string& text) override {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-  }
-  bool AdvancedCheckReady() override { return false; }
-  bool RunAdvancedCheck(const std::string&, const std::string&) override { return false; }
-  void ResolveShortcut(const std::string&, std::string*, std::string*) override {}
-  void FilterFinding(vx::TMyScanResult&, bool&) override {}
-  void ShowFinding(vx::TMyScanResult&) override {}
-};
 
 struct TForm {
   const char* name;
@@ -209,7 +180,7 @@ int main() {
   for (const TForm& form : forms) {
     std::string text = ":: Bench\r\n";
     for (int i = 0; i < kRulesPerForm; ++i) text += form.line(i) + "\r\n";
-    TCountingScan scan;
+    vx::testing::TQuietScan scan(*machine);
     vx::TRuleInterpreter interpreter(scan.context);
     auto start = Clock::now();
     interpreter.RunIncludeText(text, "bench.qri", vx::mtQuarnel);

@@ -7,6 +7,7 @@
 
 #include "base/ansi_text.h"
 #include "base/comma_text.h"
+#include "base/error.h"
 #include "base/log_sink.h"
 #include "base/messages.h"
 #include "extlib/probex_library.h"
@@ -26,16 +27,6 @@ constexpr std::string_view kRuleIdSalt = ":QRIRule#";
 constexpr std::string_view kRegMatchPrefix = "<$REGMATCH";
 constexpr int kMaxRegMatchReference = 10;
 constexpr std::string_view kEnvironmentPrefix = "<$ENV(";
-
-std::string ErrorText(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
 
 // The default rule identifier: the CRC-32 of the line's type, a salt and its
 // parameters as written, in eight upper-case hexadecimal digits.

@@ -10,6 +10,7 @@
 
 #include "base/command_line.h"
 #include "base/log_sink.h"
+#include "base/error.h"
 #include "base/messages.h"
 #include "extlib/kit_library.h"
 #include "extlib/probex_library.h"
@@ -27,16 +28,6 @@ constexpr char kProgramVersion[] = "1.6.0";
 constexpr char kProgramBuild[] = "20080604";
 constexpr int kBuiltInProgressUnits = 29;
 constexpr size_t kShortcutFieldLimit = 510;
-
-std::string ErrorText(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
 
 // Runs a handler of a display event (a finding, a state, the progress, a
 // section time, the file sets). Their failures are the display's own and
